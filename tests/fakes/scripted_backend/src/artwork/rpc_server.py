@@ -3,7 +3,7 @@
 FAKE_BACKEND_SCRIPT names a JSON file:
   {"on_start": [action...], "rules": [{"method": "ping", "actions": [action...], "repeat": false}]}
 Each request takes the first unused rule for its method (or "*"); with no rule it gets
-{"result": {"method": ..., "params": ...}}. Actions, written to stdout unless said otherwise:
+{"result": {"method": ..., "params": ...}} ("list_models" gets an empty list). Actions, written to stdout unless said otherwise:
   {"reply": {"result": ...}} / {"reply": {"error": ...}}  a reply line for the request's id
   {"raw": "text"}           text as given, "{id}" replaced by the request id and "{prev}" by the
                             previous request's id
@@ -87,7 +87,8 @@ def main():
         previous_id, current_previous = request_id, previous_id
         rule = next((r for r in rules if not r.get("used") and r["method"] in (method, "*")), None)
         if rule is None:
-            perform([{"reply": {"result": {"method": method, "params": request.get("params")}}}], request_id)
+            echo = [] if method == "list_models" else {"method": method, "params": request.get("params")}
+            perform([{"reply": {"result": echo}}], request_id)
             continue
         if not rule.get("repeat"):
             rule["used"] = True
