@@ -116,11 +116,14 @@ void JSONRPCClient::stop()
 {
     if (!m_isRunning)
         return;
-    disconnect(m_process, &QProcess::readyReadStandardOutput, this, nullptr);
-    disconnect(m_process, &QProcess::readChannelFinished, this, nullptr);
-    disconnect(m_process, &QProcess::finished, this, nullptr);
     m_inbox.clear();
-    m_process->terminate();
+    // The process object is gone once a child that exited by itself has been reaped.
+    if (m_process) {
+        disconnect(m_process, &QProcess::readyReadStandardOutput, this, nullptr);
+        disconnect(m_process, &QProcess::readChannelFinished, this, nullptr);
+        disconnect(m_process, &QProcess::finished, this, nullptr);
+        m_process->terminate();
+    }
     m_isRunning = false;
     failAllPendingRequests(RPCClientError::processNotRunning());
 }
@@ -224,6 +227,8 @@ void JSONRPCClient::failAllPendingRequests(const RPCClientError &error)
 
 void JSONRPCClient::onStandardOutput()
 {
+    if (!m_process)
+        return;
     const QByteArray chunk = m_process->readAllStandardOutput();
     if (chunk.isEmpty())
         return;
@@ -320,6 +325,8 @@ void JSONRPCClient::dispatch(IncomingMessage message)
 
 void JSONRPCClient::onStandardError()
 {
+    if (!m_process)
+        return;
     const QByteArray chunk = m_process->readAllStandardError();
     if (chunk.isEmpty())
         return;

@@ -227,7 +227,8 @@ private slots:
     void dotEnvReachesTheChild();
     void nullPingResultLeavesConnectionUnchanged();
     void badModelListIsLoggedAndKept();
-    void stopDuringGenerationFailsItAndReconnectWorks();
+    void interruptedGenerationFailsAndReconnectWorks_data();
+    void interruptedGenerationFailsAndReconnectWorks();
     void sendsCatalogueParams_data();
     void sendsCatalogueParams();
     void readsCatalogueResults_data();
@@ -380,26 +381,39 @@ void BackendViewModelTest::badModelListIsLoggedAndKept()
     model.stop();
 }
 
-void BackendViewModelTest::stopDuringGenerationFailsItAndReconnectWorks()
+void BackendViewModelTest::interruptedGenerationFailsAndReconnectWorks_data()
 {
+    QTest::addColumn<bool>("backendDies");
+    QTest::newRow("stopped by the user") << false;
+    QTest::newRow("backend dies mid-request") << true;
+}
+
+void BackendViewModelTest::interruptedGenerationFailsAndReconnectWorks()
+{
+    QFETCH(bool, backendDies);
     FakeProject project;
-    project.fake.addRule("generate_image", { JSONObject{ { "sleep", 30.0 } } });
+    project.fake.addRule("generate_image", {backendDies ? JSONObject{{"exit", 9}} : JSONObject{{"sleep", 30.0}}});
     BackendViewModel model;
     project.attach(model);
     model.start();
     QTRY_VERIFY(model.isConnected());
     QPointer<JSONRPCClient> first = model.client();
     auto generation = describe(&model, operations()["generateImage minimal"]);
-    QTRY_VERIFY(project.fake.receivedMethods().contains("generate_image"));
     QVERIFY(model.isGenerating());
-    model.stop();
+    if (!backendDies) {
+        QTRY_VERIFY(project.fake.receivedMethods().contains("generate_image"));
+        model.stop();
+    }
     QCOMPARE(QCoro::waitFor(generation), "error: Python backend is not running.");
     QVERIFY(!model.isGenerating());
-    model.start(); // Reconnect
+    // Reconnect
+    model.stop();
+    model.start();
     QVERIFY(model.client() && model.client() != first);
     QTRY_VERIFY(model.isConnected());
-    QTRY_VERIFY(!first); // the stopped client is released
+    QTRY_VERIFY(!first); // the old client is released
     QCOMPARE(project.fake.startCount(), 2);
+    QCOMPARE(run(model, operations()["unloadModel"]), "ok");
     model.stop();
 }
 
