@@ -164,8 +164,10 @@ class Server:
         if not is_notification:
             self._out.send(protocol.error_message(request_id, error))
 
-    def shutdown(self, wait_seconds=5.0):
-        if self._on_shutdown:
+    def shutdown(self, cancel_jobs, wait_seconds=None):
+        """End of input lets running jobs finish, so their images reach the
+        gallery; a termination request cancels them first."""
+        if cancel_jobs and self._on_shutdown:
             self._on_shutdown()
         with self._threads_lock:
             threads = list(self._threads)
@@ -190,7 +192,7 @@ def main():
 
     settings = Settings.from_env()
     output = OutputChannel(_protocol_stdout())
-    backend = Backend(settings)
+    backend = Backend(settings, progress_sink=output.progress)
     server = Server(backend.registry, output, settings.max_request_bytes, on_shutdown=backend.shutdown)
 
     def terminate(signum, frame):
@@ -198,12 +200,14 @@ def main():
 
     signal.signal(signal.SIGTERM, terminate)
     log.info("ready; data in %s", settings.data_dir)
+    cancel_jobs = True
     try:
         server.serve(sys.stdin.buffer)
+        cancel_jobs = False
     except (KeyboardInterrupt, SystemExit):
         pass
     finally:
-        server.shutdown()
+        server.shutdown(cancel_jobs, wait_seconds=5.0 if cancel_jobs else None)
         backend.close()
         log.info("stopped")
 

@@ -32,6 +32,7 @@ class Generated:
     model: str
     steps: int
     sampler: str = ""
+    seed: object = None     # the seed actually used, when the engine reports one
 
 
 def resolve_size(width, height, aspect_ratio):

@@ -22,4 +22,4 @@ class ProceduralEngine(Engine):
         image, _scene = paint(request.prompt, request.negative_prompt, request.width, request.height,
                               request.seed, steps, progress, token,
                               source=request.source_image, source_strength=request.image_strength)
-        return Generated(image, model["id"], steps, "procedural")
+        return Generated(image, model["id"], steps, "procedural", request.seed)
