@@ -32,3 +32,12 @@ def start_backend(tmp_path):
     yield start
     for proc in started:
         proc.close()
+
+
+@pytest.fixture(scope="module")
+def shared_backend(tmp_path_factory):
+    """One server for a module's tests that leave no state others depend on
+    (error cases, read-only methods)."""
+    proc = BackendProcess(tmp_path_factory.mktemp("shared"))
+    yield proc
+    proc.close()

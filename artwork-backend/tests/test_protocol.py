@@ -17,14 +17,17 @@ def assert_still_serving(backend):
     (b'[{"jsonrpc": "2.0", "id": "A", "method": "ping"}]\n', -32600, None),
     (b'"just a string"\n', -32600, None),
 ])
-def test_malformed_lines_get_an_error_reply(backend, line, code, request_id):
+def test_malformed_lines_get_an_error_reply(shared_backend, line, code, request_id):
+    backend = shared_backend
+    backend.unmatched.clear()
     backend.send_raw(line)
     reply = backend.reply(request_id) if request_id else backend.wait_unmatched()[0]
     assert reply["error"]["code"] == code and reply["id"] == request_id
     assert_still_serving(backend)
 
 
-def test_unknown_method_names_the_method(backend):
+def test_unknown_method_names_the_method(shared_backend):
+    backend = shared_backend
     error = backend.error("paint_my_house")
     assert error["code"] == -32601
     assert error["data"]["method"] == "paint_my_house"
@@ -58,15 +61,15 @@ def test_unknown_method_names_the_method(backend):
     ("ask_artist", {"message": 42}, "message"),
     ("refine_prompt", {}, "rough_idea"),
 ])
-def test_bad_params_name_the_parameter(backend, method, params, param):
-    error = backend.error(method, params)
+def test_bad_params_name_the_parameter(shared_backend, method, params, param):
+    error = shared_backend.error(method, params)
     assert error["code"] == -32602, error
     assert error["data"]["param"] == param
     assert param in error["message"] and error["data"]["detail"]
 
 
-def test_params_that_are_not_an_object_are_refused(backend):
-    error = backend.error("get_gallery", [0, 50])
+def test_params_that_are_not_an_object_are_refused(shared_backend):
+    error = shared_backend.error("get_gallery", [0, 50])
     assert error["code"] == -32602
 
 

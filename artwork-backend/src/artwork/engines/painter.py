@@ -37,12 +37,14 @@ def paint(prompt, negative_prompt, width, height, seed, steps, progress, token,
         progress("composing", 35, "Blending the source image")
 
     detail_rng = random.Random(stable_hash("detail", seed, prompt, width, height))
+    detail = Image.new("L", size, 128)
     for step in range(steps):
         token.check()
-        canvas = _refine(canvas, step, detail_rng)
+        detail = _refine(detail, step, detail_rng)
         progress("refining", 35 + 55 * (step + 1) / steps, f"Step {step + 1} of {steps}")
 
     token.check()
+    canvas = _apply_detail(canvas, detail, steps)
     canvas = _finish(canvas, scene, steps, random.Random(stable_hash("grain", seed, width, height, steps)))
     progress("finishing", 98, "Finishing")
     return canvas, scene
@@ -280,13 +282,16 @@ def _stars(canvas, rng, box, density):
         x, y = rng.uniform(x0, x1), rng.uniform(y0, y1)
         v = int(120 + 135 * rng.random() ** 3)
         draw.point((x, y), fill=(v, v, min(255, v + 20)))
+    # Bright stars: their halos go into one layer, blended once.
+    halo = Image.new("RGB", canvas.size, (0, 0, 0))
     for _ in range(max(1, count // 80)):
         x, y = rng.uniform(x0, x1), rng.uniform(y0, y1)
         s = rng.uniform(1.5, 3.5)
+        r = max(2, int(s * 6))
+        halo.paste((200, 210, 255), (int(x) - r, int(y) - r), raster.scale_mask(
+            raster.unit_disc().resize((2 * r, 2 * r), Image.BILINEAR), 0.5))
         draw.ellipse((x - s, y - s, x + s, y + s), fill=(255, 255, 250))
-        canvas = glow(canvas, (x, y), s * 6, (200, 210, 255), 0.5)
-        draw = ImageDraw.Draw(canvas)
-    return canvas
+    return ImageChops.screen(canvas, halo)
 
 
 def _clouds(canvas, scene, rng, box):
@@ -411,18 +416,22 @@ def _blend_source(canvas, source, strength, scene):
     return Image.blend(canvas, styled, max(0.0, min(1.0, strength)))
 
 
-def _refine(canvas, step, rng):
-    """One refinement pass: detail at a finer scale than the last, fading as
-    the passes get finer, so more steps give a more finished surface."""
-    w, h = canvas.size
+def _refine(detail, step, rng):
+    """One refinement pass: texture at a finer scale than the last, weighted
+    less as the passes get finer, added into a single-channel detail field."""
+    w, h = detail.size
     octave = step % MAX_DETAIL_OCTAVES
     cell = max(2, int(min(w, h) / (6 * 2 ** octave)))
-    texture = raster.noise(canvas.size, rng, cell)
-    detail = ImageChops.soft_light(canvas, Image.merge("RGB", (texture, texture, texture)))
-    amount = 0.12 / (1 + octave) / (1 + step // MAX_DETAIL_OCTAVES)
-    canvas = Image.blend(canvas, detail, amount)
-    if octave == 2:
-        canvas = canvas.filter(ImageFilter.UnsharpMask(radius=2, percent=40, threshold=2))
+    texture = raster.noise(detail.size, rng, cell)
+    amount = 0.5 / (1 + octave) / (1 + step // MAX_DETAIL_OCTAVES)
+    return Image.blend(detail, texture, amount)
+
+
+def _apply_detail(canvas, detail, steps):
+    textured = ImageChops.soft_light(canvas, Image.merge("RGB", (detail, detail, detail)))
+    canvas = Image.blend(canvas, textured, 0.5)
+    if steps >= 3:
+        canvas = canvas.filter(ImageFilter.UnsharpMask(radius=2, percent=35, threshold=2))
     return canvas
 
 

@@ -39,7 +39,7 @@ def diagonal_gradient(size, c0, c1, angle):
 _DISC = None
 
 
-def _unit_disc():
+def unit_disc():
     # Pillow's radial gradient reaches white only in the corners (distance
     # 181 of 256); rescale so the falloff ends at the edge midpoints instead,
     # leaving no square outline.
@@ -52,7 +52,7 @@ def _unit_disc():
 def radial_falloff(size, centre, radius):
     """L mask: 255 at `centre`, falling to 0 at `radius` and beyond."""
     r = max(1, int(radius))
-    disc = _unit_disc().resize((2 * r, 2 * r), Image.BILINEAR)
+    disc = unit_disc().resize((2 * r, 2 * r), Image.BILINEAR)
     mask = Image.new("L", size, 0)
     mask.paste(disc, (int(centre[0]) - r, int(centre[1]) - r))
     return mask
