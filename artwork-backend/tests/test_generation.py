@@ -4,7 +4,7 @@ from pathlib import Path
 import pytest
 from PIL import Image, ImageChops, ImageStat
 
-from harness import RpcFailure, small_generation
+from harness import small_generation
 
 # Long enough (150 refinement steps) to still be running while the test talks to the server.
 BIG_JOB = {"prompt": "endless galaxy of stars", "width": 2048, "height": 2048, "steps": 150, "seed": 3}

@@ -60,6 +60,7 @@ def test_unknown_method_names_the_method(shared_backend):
     ("composite_image", {"image_path": "/no/such.png", "layout": "track", "title": "T"}, "image_path"),
     ("ask_artist", {"message": 42}, "message"),
     ("refine_prompt", {}, "rough_idea"),
+    ("refine_prompt", {"rough_idea": "\ud800 lone surrogate"}, "rough_idea"),
 ])
 def test_bad_params_name_the_parameter(shared_backend, method, params, param):
     error = shared_backend.error(method, params)

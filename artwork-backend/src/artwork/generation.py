@@ -9,7 +9,7 @@ from PIL import Image, ImageFilter, UnidentifiedImageError
 
 from .engines.base import MAX_SIDE, MAX_STEPS, MIN_SIDE, GenerationRequest, resolve_size
 from .protocol import BACKEND_ERROR, RpcError, invalid_params
-from .storage.pngfiles import PARAMETERS_KEY, format_parameters, parse_parameters, save_png
+from .storage.pngfiles import PARAMETERS_KEY, format_parameters, parse_parameters
 
 log = logging.getLogger("artwork.generation")
 
@@ -87,18 +87,15 @@ class GenerationService:
             progress("saving", 95, "Saving the image")
             image = result.image
             seed = result.seed if result.seed is not None else request.seed
-            artwork_id = self._gallery.new_id()
-            path = self._gallery.new_image_path(artwork_id)
-            save_png(image, path, format_parameters(request.prompt, request.negative_prompt, result.steps, seed,
-                                                    image.width, image.height, result.model, result.sampler))
-            elapsed = round(time.monotonic() - started, 3)
+            parameters = format_parameters(request.prompt, request.negative_prompt, result.steps, seed,
+                                           image.width, image.height, result.model, result.sampler)
             tags = list(tags) + (["img2img"] if request.source_image is not None else [])
-            item = self._gallery.add(artwork_id, path, request.prompt, result.model, image.width, image.height,
-                                     seed=seed, steps=result.steps, negative_prompt=request.negative_prompt,
-                                     tags=tags)
+            item = self._gallery.store(image, parameters, prompt=request.prompt, model=result.model, seed=seed,
+                                       steps=result.steps, negative_prompt=request.negative_prompt, tags=tags)
+            elapsed = round(time.monotonic() - started, 3)
             progress("done", 100, "Image ready")
-        log.info("generated %s (%dx%d, %s) in %.2fs", artwork_id, image.width, image.height, result.model, elapsed)
-        out = {"image_path": str(path), "prompt": request.prompt, "model": result.model,
+        log.info("generated %s (%dx%d, %s) in %.2fs", item["id"], image.width, image.height, result.model, elapsed)
+        out = {"image_path": item["image_path"], "prompt": request.prompt, "model": result.model,
                "width": image.width, "height": image.height, "generation_time": elapsed,
                "gallery_id": item["id"], "steps": result.steps, "engine": engine.name}
         if seed is not None:
@@ -137,14 +134,12 @@ class GenerationService:
             prompt = original["prompt"] if original else info.get("prompt") or f"Upscaled {Path(source_path).name}"
             model = original["model"] if original else info.get("Model", "lanczos")
             seed = original.get("seed") if original else None
-            artwork_id = self._gallery.new_id()
-            path = self._gallery.new_image_path(artwork_id)
-            save_png(image, path, format_parameters(prompt, info.get("negative_prompt", ""), None, seed, width,
-                                                    height, model, f"Lanczos upscale from {source.width}x{source.height}"))
-            item = self._gallery.add(artwork_id, path, prompt, model, width, height, seed=seed,
-                                     tags=["upscaled"], kind="upscaled",
-                                     source_id=original["id"] if original else None)
+            parameters = format_parameters(prompt, info.get("negative_prompt", ""), None, seed, width, height,
+                                           model, f"Lanczos upscale from {source.width}x{source.height}")
+            item = self._gallery.store(image, parameters, prompt=prompt, model=model, seed=seed,
+                                       tags=["upscaled"], kind="upscaled",
+                                       source_id=original["id"] if original else None)
             progress("done", 100, "Upscale complete")
-        return {"image_path": str(path), "width": width, "height": height,
+        return {"image_path": item["image_path"], "width": width, "height": height,
                 "generation_time": round(time.monotonic() - started, 3), "method": "lanczos",
                 "gallery_id": item["id"]}

@@ -33,6 +33,8 @@ class Params:
             return default
         if not isinstance(value, str):
             raise invalid_params(name, "must be a string")
+        if not _is_unicode(value):
+            raise invalid_params(name, "must be valid Unicode text")
         if non_empty and not value.strip():
             raise invalid_params(name, "must not be empty")
         if max_len is not None and len(value) > max_len:
@@ -102,6 +104,14 @@ class Params:
         if not isinstance(value, list) or not all(isinstance(v, dict) for v in value):
             raise invalid_params(name, "must be an array of objects")
         return list(value)
+
+
+def _is_unicode(text):
+    try:
+        text.encode("utf-8")
+        return True
+    except UnicodeEncodeError:  # a lone surrogate from a "\\ud800" escape
+        return False
 
 
 def _is_number(value):

@@ -54,10 +54,9 @@ def not_found(what, ident):
 
 
 def encode(message):
-    # Compact separators and no ASCII escaping keep lines short; json.dumps
-    # escapes line feeds inside strings, so one message is always one line.
-    return json.dumps(message, separators=(",", ":"), ensure_ascii=False,
-                      allow_nan=False) + "\n"
+    # json.dumps escapes line feeds inside strings, so one message is always
+    # one line; ASCII escaping keeps any text (even a lone surrogate) encodable.
+    return json.dumps(message, separators=(",", ":"), allow_nan=False) + "\n"
 
 
 def result_message(request_id, result):

@@ -28,7 +28,15 @@ class OutputChannel:
         self._broken = False
 
     def send(self, message):
-        data = protocol.encode(message).encode("utf-8")
+        try:
+            data = protocol.encode(message).encode("ascii")
+        except (TypeError, ValueError) as exc:
+            log.error("unencodable reply: %s", exc)
+            if message.get("id") is None:
+                return
+            data = protocol.encode(protocol.error_message(message["id"], RpcError(
+                protocol.INTERNAL_ERROR, "Internal error",
+                detail=f"The reply could not be encoded as JSON: {exc}"))).encode("ascii")
         with self._lock:
             if self._broken:
                 return

@@ -3,7 +3,6 @@ import base64
 import io
 import json
 import threading
-import time
 from pathlib import Path
 
 from PIL import Image

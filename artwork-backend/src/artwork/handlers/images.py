@@ -5,7 +5,7 @@ from ..composite import compose
 from ..generation import open_image
 from ..jobs import Progress
 from ..protocol import invalid_params
-from ..storage.pngfiles import PARAMETERS_KEY, save_png
+from ..storage.pngfiles import PARAMETERS_KEY
 
 
 def register(registry, backend):
@@ -54,16 +54,13 @@ def register(registry, backend):
         parameters = source.info.get(PARAMETERS_KEY)
         image = compose(source, layout, title.strip(), artist.strip(), album.strip(), genre.strip())
         original = gallery.find_by_path(source_path)
-        artwork_id = gallery.new_id()
-        path = gallery.new_image_path(artwork_id)
-        save_png(image, path, parameters)
         prompt = original["prompt"] if original else title
         model = original["model"] if original else "text-overlay"
-        item = gallery.add(artwork_id, path, prompt, model, image.width, image.height,
-                           seed=original.get("seed") if original else None,
-                           tags=["overlay", f"layout:{layout}"], kind="overlay",
-                           source_id=original["id"] if original else None)
-        return {"image_path": str(path), "gallery_id": item["id"], "width": image.width,
+        item = gallery.store(image, parameters, prompt=prompt, model=model,
+                             seed=original.get("seed") if original else None,
+                             tags=["overlay", f"layout:{layout}"], kind="overlay",
+                             source_id=original["id"] if original else None)
+        return {"image_path": item["image_path"], "gallery_id": item["id"], "width": image.width,
                 "height": image.height, "layout": layout,
                 "generation_time": round(time.monotonic() - started, 3)}
 

@@ -1,7 +1,6 @@
 """Housekeeping methods: ping, disk, system information, configuration, MCP, templates."""
 import time
 
-from ..params import Params
 from ..protocol import invalid_params
 from ..settings import CONFIG_KEYS, LLM_PROVIDERS, SECRET_KEYS
 from ..system import mcp_status, system_info

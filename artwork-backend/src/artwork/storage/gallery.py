@@ -15,6 +15,7 @@ from pathlib import Path
 from PIL import Image
 
 from ..protocol import INVALID_PARAMS, RpcError, invalid_params, not_found
+from .pngfiles import save_png
 
 COLLECTION_PREFIX = "collection:"
 EXPORT_FORMATS = {"png": ("PNG", ".png"), "jpeg": ("JPEG", ".jpg"), "jpg": ("JPEG", ".jpg")}
@@ -106,6 +107,18 @@ class Gallery:
     # -- writes ----------------------------------------------------------
     def new_id(self):
         return str(uuid.uuid4())
+
+    def store(self, image, parameters, **record):
+        """Write the image file and its record together: if the record cannot
+        be stored, the file is removed again, so no image is left orphaned."""
+        artwork_id = self.new_id()
+        path = self.new_image_path(artwork_id)
+        save_png(image, path, parameters)
+        try:
+            return self.add(artwork_id, path, width=image.width, height=image.height, **record)
+        except BaseException:
+            path.unlink(missing_ok=True)
+            raise
 
     def add(self, artwork_id, image_path, prompt, model, width, height, seed=None, steps=None,
             negative_prompt="", tags=(), kind="generated", source_id=None):
