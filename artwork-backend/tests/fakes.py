@@ -105,3 +105,23 @@ class FakeChat(FakeServer):
                          "choices": [{"index": 0, "message": {"role": "assistant", "content": self.content},
                                       "finish_reason": "stop"}]}
         return 404, {"error": "not found"}
+
+
+class FakeBfl(FakeServer):
+    """The BFL API: submit a task, poll it, download the sample."""
+
+    def __init__(self, polls_before_ready=2):
+        self.polls_left = polls_before_ready
+        super().__init__()
+
+    def route(self, method, path, body):
+        if method == "POST" and path.startswith("/v1/"):
+            return 200, {"id": "task-1", "polling_url": f"{self.url}/v1/get_result?id=task-1"}
+        if path.startswith("/v1/get_result"):
+            if self.polls_left > 0:
+                self.polls_left -= 1
+                return 200, {"id": "task-1", "status": "Pending"}
+            return 200, {"id": "task-1", "status": "Ready", "result": {"sample": f"{self.url}/sample.png"}}
+        if path == "/sample.png":
+            return 200, base64.b64decode(png_b64(64, 48, (10, 200, 10)))
+        return 404, {"detail": "Not Found"}

@@ -70,3 +70,20 @@ def test_unreachable_server_is_a_clear_error(backend):
     error = backend.error("generate_image", small_generation())
     assert error["code"] == -32005 and "127.0.0.1" in error["data"]["detail"] and error["data"]["fix"]
     assert backend.call("ping")["status"] == "ok"
+
+
+def test_bfl_api_submits_polls_and_downloads(start_backend):
+    from fakes import FakeBfl
+    server = FakeBfl()
+    try:
+        backend = start_backend(ARTWORK_BFL_API_URL=server.url, BFL_API_KEY="bfl-test-key")
+        backend.call("set_image_backend", {"backend": "bfl_api"})
+        result = backend.call("generate_image", small_generation(model="flux-dev", steps=9, seed=5))
+        (method, path, headers, body) = server.requests[0]
+        assert (method, path, headers["x-key"]) == ("POST", "/v1/flux-dev", "bfl-test-key")
+        assert (body["prompt"], body["seed"], body["steps"]) == ("synthwave sunset over the sea", 5, 9)
+        assert sum(p.startswith("/v1/get_result") for p in server.paths()) == 3
+        assert (result["width"], result["height"], result["model"]) == (64, 48, "flux-dev")
+        assert Image.open(result["image_path"]).getpixel((1, 1)) == (10, 200, 10)
+    finally:
+        server.close()
