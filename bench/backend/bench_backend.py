@@ -90,7 +90,7 @@ def fill_gallery(data_dir, items):
 
 
 def ms(seconds):
-    return f"{seconds * 1000:.2f} ms"
+    return f"{seconds * 1000:.3f} ms"
 
 
 def summary(samples):
