@@ -47,8 +47,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments, const QStr
 
     if (!parser.parse(arguments))
         return UsageError{parser.errorText()};
-    if (parser.isSet(help))
-        return ShowText{parser.helpText()};
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        return ShowText{parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("pictavia"))};
     if (parser.isSet(version))
         return ShowText{QStringLiteral("Pictavia %1\n").arg(QLatin1String(BuildConfig::version))};
 

@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 #include <QtConcurrent>
 
-#include <QCoroFuture>
+#include <QCoro/QCoroFuture>
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QUrl>
 
-#include <QCoroTask>
+#include <QCoro/QCoroTask>
 
 #include <optional>
 #include <variant>

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "gallery/GalleryModels.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -24,6 +27,6 @@ public:
 signals:
     void openSettings();
     void switchTab(const QVariant &object);
-    void galleryDidRefresh(const QVariant &items);
+    void galleryDidRefresh(const QList<ArtworkItem> &items); // after every full gallery refresh
     void openImageAsSource(const QString &path);
 };

@@ -75,7 +75,10 @@ PictaviaApp::PictaviaApp(BackendControl &backend, AppNotifier &notifier, ToastMa
     m_window->setPalette(accent);
 
     connect(content, &ContentView::firstShown, this, &PictaviaApp::onFirstShown);
-    connect(m_window, &MainWindow::closing, this, [this] { m_backend.stop(); });
+    connect(m_window, &MainWindow::closing, this, [this] {
+        m_closed = true;
+        m_backend.stop();
+    });
     connect(m_window, &MainWindow::imagesOffered, this, &PictaviaApp::importOffers);
 }
 
@@ -98,7 +101,10 @@ void PictaviaApp::onFirstShown()
 {
     m_shown = true;
     // Queued, so the first frame is not held up by launching the child process.
-    QTimer::singleShot(0, &m_backend, [this] { m_backend.start(); });
+    QTimer::singleShot(0, this, [this] {
+        if (!m_closed)
+            m_backend.start();
+    });
     QTimer::singleShot(m_timings.raiseDelay, this, &PictaviaApp::raiseWindow);
     QTimer::singleShot(m_timings.updateCheckDelay, this, [this] {
         if (m_hooks.checkForUpdatesIfNeeded)

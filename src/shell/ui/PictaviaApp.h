@@ -60,6 +60,8 @@ signals:
     void importFinished(const ImageImporter::Outcome &outcome);
 
 private:
+    enum class Sheet { None, Onboarding, UpdateNotice, Help };
+
     void onFirstShown();
     void presentPendingSheets();
     void presentSheet(Sheet kind, QWidget *content, QSize minimumSize, bool dismissible);
@@ -75,9 +77,9 @@ private:
     ImageImporter m_importer;
     MainWindow *m_window;
     SheetPresenter *m_sheets;
-    enum class Sheet { None, Onboarding, UpdateNotice, Help };
     Sheet m_presented = Sheet::None;
     bool m_shown = false;
+    bool m_closed = false;
     QList<LaunchRequest> m_pendingLaunches;
     bool m_showOnboarding = false;
     bool m_showHelp = false;

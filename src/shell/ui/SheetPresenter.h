@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 #include <QSize>
 
 #include <functional>
 
-class QDialog;
 class QWidget;
 
 // Presents a screen as a window-modal sheet over the main window. A sheet that must be finished
