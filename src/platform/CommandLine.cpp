@@ -18,6 +18,15 @@ QUrl fileArgumentToUrl(const QString &argument, const QString &workingDirectory)
     return QUrl::fromLocalFile(QDir::cleanPath(QDir(workingDirectory).absoluteFilePath(argument)));
 }
 
+// Whatever the binary was started as, the help speaks of the command users type.
+QString helpWithProgramName(QString help)
+{
+    const qsizetype usageEnd = help.indexOf(QLatin1String(" ["));
+    if (help.startsWith(QLatin1String("Usage: ")) && usageEnd > 0)
+        help.replace(7, usageEnd - 7, QLatin1String("pictavia"));
+    return help;
+}
+
 } // namespace
 
 CommandLine::Outcome CommandLine::parse(const QStringList &arguments, const QString &workingDirectory)
@@ -48,7 +57,7 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments, const QStr
     if (!parser.parse(arguments))
         return UsageError{parser.errorText()};
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
-        return ShowText{parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("pictavia"))};
+        return ShowText{helpWithProgramName(parser.helpText())};
     if (parser.isSet(version))
         return ShowText{QStringLiteral("Pictavia %1\n").arg(QLatin1String(BuildConfig::version))};
 

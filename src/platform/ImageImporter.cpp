@@ -11,7 +11,6 @@
 #include <QStandardPaths>
 #include <QtConcurrent>
 
-#include <QCoro/QCoroFuture>
 
 namespace {
 
@@ -74,18 +73,17 @@ bool ImageImporter::mayHoldImage(const QMimeData &data)
     return false;
 }
 
-QCoro::Task<ImageImporter::Outcome> ImageImporter::import(QList<Offer> offers) const
+QFuture<ImageImporter::Outcome> ImageImporter::import(const QList<Offer> &offers) const
 {
     for (const Offer &offer : offers) {
         if (const QUrl *url = std::get_if<QUrl>(&offer.content)) {
             if (url->isLocalFile())
-                co_return Outcome{url->toLocalFile(), {}};
+                return QtFuture::makeReadyFuture(Outcome{url->toLocalFile(), {}});
             continue;
         }
-        const QString directory = m_directory;
-        co_return co_await QtConcurrent::run([directory, offer] { return writePng(directory, offer); });
+        return QtConcurrent::run([directory = m_directory, offer] { return writePng(directory, offer); });
     }
-    co_return Outcome{};
+    return QtFuture::makeReadyFuture(Outcome{});
 }
 
 ImageImporter::Outcome ImageImporter::writePng(const QString &directory, const Offer &offer)

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QUrl>
 
-#include <QCoro/QCoroTask>
+#include <QFuture>
 
 #include <optional>
 #include <variant>
@@ -46,7 +46,7 @@ public:
 
     // Walks the offers in order: the first file URL wins, other URLs are skipped, the first
     // image is encoded and written off the main thread. With nothing usable the outcome is empty.
-    QCoro::Task<Outcome> import(QList<Offer> offers) const;
+    QFuture<Outcome> import(const QList<Offer> &offers) const;
 
     // The off-thread half: decodes if needed, encodes PNG and writes it whole with mode 0600.
     static Outcome writePng(const QString &directory, const Offer &image);

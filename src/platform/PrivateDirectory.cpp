@@ -5,25 +5,41 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
+
 QString PrivateDirectory::ensure(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
     if (!QDir().mkpath(path))
         return QStringLiteral("cannot create %1").arg(path);
-    // The leaf is made private whatever the umask did when mkpath created it.
-    ::chmod(native.constData(), S_IRWXU);
 
+    // Opened without following a link, so the checks and the chmod below act on the directory
+    // itself and never on whatever a planted link points at.
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP || errno == ENOTDIR)
+            return QStringLiteral("%1 is not a directory").arg(path);
+        return QStringLiteral("cannot open %1: %2").arg(path, systemError());
+    }
+    QString problem;
     struct stat info {};
-    if (::lstat(native.constData(), &info) != 0)
-        return QStringLiteral("cannot inspect %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-    if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("%1 is not a directory").arg(path);
-    if (info.st_uid != ::getuid())
-        return QStringLiteral("%1 belongs to another user").arg(path);
-    if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0)
-        return QStringLiteral("%1 is open to other users").arg(path);
-    return {};
+    if (::fstat(fd, &info) != 0)
+        problem = QStringLiteral("cannot inspect %1: %2").arg(path, systemError());
+    else if (info.st_uid != ::getuid())
+        problem = QStringLiteral("%1 belongs to another user").arg(path);
+    else if ((info.st_mode & 0777) != S_IRWXU && ::fchmod(fd, S_IRWXU) != 0)
+        problem = QStringLiteral("cannot make %1 private: %2").arg(path, systemError());
+    ::close(fd);
+    return problem;
 }

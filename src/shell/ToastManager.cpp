@@ -37,7 +37,7 @@ void ToastManager::dismiss()
     emit currentToastChanged();
 }
 
-void ToastManager::undo(const QUuid &toastId)
+void ToastManager::undo(QUuid toastId)
 {
     if (!m_current || m_current->id != toastId)
         return;

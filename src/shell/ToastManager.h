@@ -41,7 +41,7 @@ public:
 
     // What the toast's Undo button does: runs the action of the toast with this id once, then
     // dismisses it. A stale id (the toast was replaced or is gone) does nothing.
-    void undo(const QUuid &toastId);
+    void undo(QUuid toastId); // by value: the caller's id may live in the toast being replaced
 
     // Tests shorten every duration by this factor instead of waiting for seconds.
     void setDurationScale(double scale) { m_durationScale = scale; }

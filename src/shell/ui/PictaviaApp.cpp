@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCoro/QCoroFuture>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMimeDatabase>
@@ -26,12 +27,12 @@ namespace {
 
 constexpr QSize helpMinimumSize{700, 500};
 
-QCoro::Task<> runImport(QPointer<PictaviaApp> app, ImageImporter importer,
-                        QList<ImageImporter::Offer> offers, AppNotifier *notifier, ToastManager *toasts)
+QCoro::Task<> runImport(QPointer<PictaviaApp> app, QFuture<ImageImporter::Outcome> import,
+                        AppNotifier *notifier, ToastManager *toasts)
 {
     ImageImporter::Outcome outcome;
     try {
-        outcome = co_await importer.import(std::move(offers));
+        outcome = co_await import;
     } catch (const std::exception &error) {
         outcome.error = QString::fromUtf8(error.what());
     }
@@ -257,7 +258,7 @@ void PictaviaApp::pasteImage()
 
 void PictaviaApp::importOffers(QList<ImageImporter::Offer> offers)
 {
-    runImport(this, m_importer, std::move(offers), &m_notifier, &m_toasts);
+    runImport(this, m_importer.import(offers), &m_notifier, &m_toasts);
 }
 
 void PictaviaApp::showAbout()
