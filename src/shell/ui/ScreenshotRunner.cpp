@@ -9,34 +9,20 @@
 #include "ToastView.h"
 #include "backend/Log.h"
 #include "shell/BackendControl.h"
-#include "shell/HttpApiProbe.h"
 #include "shell/ToastManager.h"
-
-#include <QCoro/QCoroSignal>
-#include <QCoro/QCoroTask>
-#include <QCoro/QCoroTimer>
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
 #include <QTabWidget>
-
-#include <chrono>
-
-using namespace std::chrono_literals;
+#include <QTimer>
 
 namespace {
 
 QString slug(const QString &title)
 {
     return title.toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
-}
-
-QCoro::Task<> waitForConnection(BackendControl &backend)
-{
-    for (int tries = 0; tries < 150 && !backend.isConnected(); ++tries)
-        co_await QCoro::sleepFor(100ms);
 }
 
 } // namespace
@@ -64,56 +50,72 @@ void ScreenshotRunner::save(const QString &name, const QPixmap &pixmap)
         appLog(QStringLiteral("[Screenshots] could not write ") + path);
 }
 
+void ScreenshotRunner::then(int delayMs, std::function<void()> action)
+{
+    m_steps.push_back({delayMs, std::move(action)});
+}
+
+void ScreenshotRunner::runNext()
+{
+    if (m_steps.empty())
+        return;
+    Step step = std::move(m_steps.front());
+    m_steps.pop_front();
+    QTimer::singleShot(step.delayMs, this, [this, action = std::move(step.action)] {
+        action();
+        runNext();
+    });
+}
+
+void ScreenshotRunner::waitForConnection(int triesLeft)
+{
+    if (m_backend.isConnected() || triesLeft == 0) {
+        if (!m_backend.isConnected())
+            appLog(QStringLiteral("[Screenshots] the backend did not connect; rendering anyway"));
+        runNext();
+        return;
+    }
+    QTimer::singleShot(100, this, [this, triesLeft] { waitForConnection(triesLeft - 1); });
+}
+
 void ScreenshotRunner::start()
 {
     QDir().mkpath(m_directory);
-    [](ScreenshotRunner *self) -> QCoro::Task<> {
-        QPointer<ScreenshotRunner> guard(self);
-        co_await waitForConnection(self->m_backend);
-        if (!guard)
-            co_return;
-        if (!self->m_backend.isConnected())
-            appLog(QStringLiteral("[Screenshots] the backend did not connect; rendering anyway"));
-        co_await QCoro::sleepFor(500ms);
+    ContentView &content = m_app.content();
 
-        ContentView &content = self->m_app.content();
-        for (int tab = 0; tab < content.tabs()->count(); ++tab) {
-            content.setSelectedTab(tab);
-            co_await QCoro::sleepFor(200ms);
-            if (!guard)
-                co_return;
-            self->save(QStringLiteral("main-window-%1-%2").arg(tab).arg(slug(ContentView::tabTitle(tab))),
-                       self->grabWindowArea());
-        }
+    for (int tab = 0; tab < content.tabs()->count(); ++tab) {
+        then(tab == 0 ? 500 : 0, [&content, tab] { content.setSelectedTab(tab); });
+        then(250, [this, tab] {
+            save(QStringLiteral("main-window-%1-%2").arg(tab).arg(slug(ContentView::tabTitle(tab))),
+                 grabWindowArea());
+        });
+    }
+    then(0, [&content] {
         content.setSelectedTab(0);
-
         content.connectionBadge()->click();
-        co_await qCoro(&content.httpApiProbe(), &HttpApiProbe::probeFinished, 5s);
-        co_await QCoro::sleepFor(200ms);
-        if (!guard)
-            co_return;
-        self->save(QStringLiteral("connection-popover"), self->grabWindowArea());
+    });
+    // Long enough for the health probe of a local port to answer or be refused.
+    then(1500, [this, &content] {
+        save(QStringLiteral("connection-popover"), grabWindowArea());
         content.connectionPopover()->hide();
-
-        self->m_toasts.show(QStringLiteral("Example notice with an Undo button"), ToastStyle::Success,
-                            ToastManager::undoDuration, [] {});
-        co_await QCoro::sleepFor(600ms);
-        if (!guard)
-            co_return;
-        self->save(QStringLiteral("toast-with-undo"), self->grabWindowArea());
-        self->m_toasts.dismiss();
-
+        m_toasts.show(QStringLiteral("Example notice with an Undo button"), ToastStyle::Success,
+                      ToastManager::undoDuration, [] {});
+    });
+    then(600, [this] {
+        save(QStringLiteral("toast-with-undo"), grabWindowArea());
+        m_toasts.dismiss();
         for (ToastStyle style : {ToastStyle::Success, ToastStyle::Error, ToastStyle::Info}) {
             ToastView view;
             view.setToast({QUuid::createUuid(), QStringLiteral("A notice in this style"), style, 2.0, {}});
-            self->save(QStringLiteral("component-toast-%1").arg(ToastView::iconName(style)), view.grab());
+            save(QStringLiteral("component-toast-%1").arg(ToastView::iconName(style)), view.grab());
         }
         InfoBanner banner(QStringLiteral("exclamationmark.triangle"),
                           QStringLiteral("Backend not connected. Check Settings to reconnect."),
                           QStringLiteral("Reconnect"), [] {});
         banner.resize(560, banner.sizeHint().height());
-        self->save(QStringLiteral("component-info-banner"), banner.grab());
+        save(QStringLiteral("component-info-banner"), banner.grab());
+    });
+    then(100, [this] { m_app.window().close(); });
 
-        self->m_app.window().close();
-    }(this);
+    waitForConnection(150);
 }

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
+#include <functional>
+
 class BackendControl;
 class PictaviaApp;
 class ToastManager;
@@ -20,6 +23,14 @@ public:
     void start();
 
 private:
+    struct Step {
+        int delayMs;
+        std::function<void()> action;
+    };
+
+    void then(int delayMs, std::function<void()> action);
+    void runNext();
+    void waitForConnection(int triesLeft);
     void save(const QString &name, const QPixmap &pixmap);
     QPixmap grabWindowArea() const;
 
@@ -27,4 +38,5 @@ private:
     BackendControl &m_backend;
     ToastManager &m_toasts;
     QString m_directory;
+    std::deque<Step> m_steps;
 };
