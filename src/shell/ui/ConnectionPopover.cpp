@@ -44,7 +44,6 @@ QLabel *monospacedValue(QWidget *parent)
 ConnectionPopover::ConnectionPopover(QWidget *parent) : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("connectionPopover"));
-    setAttribute(Qt::WA_TranslucentBackground);
     // A click on the badge while open only closes the popover; it must not reopen it at once.
     setAttribute(Qt::WA_NoMouseReplay);
     setFixedWidth(300);
@@ -120,10 +119,8 @@ void ConnectionPopover::popUpAbove(QWidget *anchor)
     show();
 }
 
-void ConnectionPopover::paintEvent(QPaintEvent *)
+QPainterPath ConnectionPopover::outline() const
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5 - arrowHeight);
     QPainterPath path;
     path.addRoundedRect(body, 10, 10);
@@ -133,7 +130,21 @@ void ConnectionPopover::paintEvent(QPaintEvent *)
     arrow.lineTo(ax, body.bottom() + arrowHeight);
     arrow.lineTo(ax + arrowHeight, body.bottom() - 1);
     arrow.closeSubpath();
-    path = path.united(arrow);
+    return path.united(arrow);
+}
+
+void ConnectionPopover::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    // A shaped window rather than a translucent one: without a compositor translucency is black.
+    setMask(QRegion(outline().toFillPolygon().toPolygon()));
+}
+
+void ConnectionPopover::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath path = outline();
     painter.setPen(QPen(palette().color(QPalette::Mid), 1));
     painter.setBrush(palette().color(QPalette::Window));
     painter.drawPath(path);

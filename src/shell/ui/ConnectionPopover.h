@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QPainterPath>
 
 class ConnectionRow;
 class QLabel;
@@ -29,8 +30,11 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QPainterPath outline() const;
+
     ConnectionRow *m_backendRow;
     ConnectionRow *m_httpRow;
     QLabel *m_imageBackend;

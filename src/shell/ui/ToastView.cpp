@@ -40,6 +40,7 @@ ToastView::ToastView(QWidget *parent) : QWidget(parent)
     small.setPointSizeF(small.pointSizeF() * 0.9);
     m_undo->setFont(small);
     m_undo->setCursor(Qt::PointingHandCursor);
+    m_undo->setMaximumHeight(QFontMetrics(small).height() + 8);
     layout->addWidget(m_undo, 0, Qt::AlignVCenter);
     connect(m_undo, &QPushButton::clicked, this, [this] {
         m_undo->setEnabled(false); // one run per toast, however fast the clicks come
@@ -72,6 +73,9 @@ void ToastView::setToast(const ToastMessage &toast)
     m_toastId = toast.id;
     m_icon->setPixmap(Icons::pixmap(iconName(toast.style), iconColour(toast.style), 18, devicePixelRatioF()));
     m_message->setText(toast.message);
+    // Wrap only what does not fit on one line of the widest toast.
+    const int oneLine = m_message->fontMetrics().horizontalAdvance(toast.message) + 2;
+    m_message->setMinimumWidth(qMin(oneLine, m_message->maximumWidth()));
     m_undo->setVisible(bool(toast.undoAction));
     m_undo->setEnabled(true);
     setAccessibleName(toast.message);
