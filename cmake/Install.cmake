@@ -26,12 +26,15 @@ foreach(target bench_startup tst_single_instance tst_installation)
   endif()
 endforeach()
 
-set(PICTAVIA_INSTALLED_EXECUTABLE "${CMAKE_INSTALL_FULL_BINDIR}/pictavia")
-configure_file(packaging/${PICTAVIA_APP_ID}.desktop.in
-  ${CMAKE_BINARY_DIR}/packaging/${PICTAVIA_APP_ID}.desktop @ONLY)
-configure_file(packaging/${PICTAVIA_APP_ID}.service.in
-  ${CMAKE_BINARY_DIR}/packaging/${PICTAVIA_APP_ID}.service @ONLY)
-
+# The desktop entry and the D-Bus file name the program by its absolute path, so they are
+# written when installing, for the prefix actually installed to (`cmake --install --prefix`).
+install(CODE "
+  set(PICTAVIA_INSTALLED_EXECUTABLE \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/pictavia\")
+  foreach(name ${PICTAVIA_APP_ID}.desktop ${PICTAVIA_APP_ID}.service)
+    configure_file(\"${CMAKE_SOURCE_DIR}/packaging/\${name}.in\"
+      \"${CMAKE_BINARY_DIR}/packaging/\${name}\" @ONLY)
+  endforeach()
+")
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${PICTAVIA_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${PICTAVIA_APP_ID}.service
