@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// Appends one suggestion paragraph, picked by keywords, to an error text before it is shown.
+QString userFriendlyError(const QString &message);
