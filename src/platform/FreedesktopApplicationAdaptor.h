@@ -7,7 +7,7 @@
 
 class ApplicationService;
 
-// org.freedesktop.Application as the Desktop Entry Specification defines it.
+// org.freedesktop.Application, the D-Bus activation interface of freedesktop desktop entries.
 class FreedesktopApplicationAdaptor : public QDBusAbstractAdaptor
 {
     Q_OBJECT
