@@ -143,7 +143,10 @@ QCoro::Task<RPCResponse> JSONRPCClient::send(const QString &method, std::optiona
     line.append('\n');
     auto state = std::make_shared<RequestState>();
     // The client may be gone once this resumes; only the awaiter's own state is used after it.
-    co_return co_await RequestAwaiter{this, request.id, line, timeoutSeconds, state};
+    // A named awaiter: GCC 12 destroys a temporary awaiter twice when await_resume throws.
+    RequestAwaiter awaiter{this, request.id, line, timeoutSeconds, state};
+    RPCResponse response = co_await awaiter;
+    co_return response;
 }
 
 void JSONRPCClient::enqueue(const QString &id, const QByteArray &line, double timeoutSeconds,
