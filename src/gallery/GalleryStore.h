@@ -9,7 +9,7 @@
 
 #include <QCoro/QCoroTask>
 
-class BackendViewModel;
+#include "backend/BackendViewModel.h"
 
 // Pages the gallery in from the backend, newest first, and applies small edits to the loaded
 // items. Operations never throw: outcomes show in the properties, failures in the log. The
