@@ -137,7 +137,8 @@ QCoro::Task<RPCResponse> BackendViewModel::send(
 {
     if (!m_client)
         throw RPCClientError::processNotRunning();
-    co_return co_await m_client->send(method, std::move(params), timeout);
+    RPCResponse response = co_await m_client->send(method, std::move(params), timeout);
+    co_return response;
 }
 
 QCoro::Task<JSONValue> BackendViewModel::sendForResult(
@@ -221,12 +222,14 @@ QCoro::Task<ArtistResponse> BackendViewModel::askArtist(
 
 QCoro::Task<> BackendViewModel::setConfig(JSONObject config)
 {
-    co_await send(QStringLiteral("set_config"), JSONValue(std::move(config)), defaultTimeout);
+    const JSONValue params(std::move(config));
+    co_await send(QStringLiteral("set_config"), params, defaultTimeout);
 }
 
 QCoro::Task<JSONObject> BackendViewModel::getSystemInfo()
 {
-    co_return co_await sendForObject(QStringLiteral("get_system_info"), std::nullopt, defaultTimeout);
+    JSONObject info = co_await sendForObject(QStringLiteral("get_system_info"), std::nullopt, defaultTimeout);
+    co_return info;
 }
 
 QCoro::Task<> BackendViewModel::unloadModel()
@@ -276,7 +279,8 @@ QCoro::Task<> BackendViewModel::deleteArtwork(QString id)
 
 QCoro::Task<> BackendViewModel::updateArtwork(QString id, JSONObject updates)
 {
-    co_await send(QStringLiteral("update_artwork"), withMember(std::move(updates), "id", id), defaultTimeout);
+    const JSONObject params = withMember(std::move(updates), "id", id);
+    co_await send(QStringLiteral("update_artwork"), params, defaultTimeout);
 }
 
 QCoro::Task<> BackendViewModel::setImageBackend(QString backend)

@@ -116,11 +116,14 @@ void JSONRPCClient::stop()
 {
     if (!m_isRunning)
         return;
-    disconnect(m_process, &QProcess::readyReadStandardOutput, this, nullptr);
-    disconnect(m_process, &QProcess::readChannelFinished, this, nullptr);
-    disconnect(m_process, &QProcess::finished, this, nullptr);
     m_inbox.clear();
-    m_process->terminate();
+    // The process object is gone once a child that exited by itself has been reaped.
+    if (m_process) {
+        disconnect(m_process, &QProcess::readyReadStandardOutput, this, nullptr);
+        disconnect(m_process, &QProcess::readChannelFinished, this, nullptr);
+        disconnect(m_process, &QProcess::finished, this, nullptr);
+        m_process->terminate();
+    }
     m_isRunning = false;
     failAllPendingRequests(RPCClientError::processNotRunning());
 }
@@ -141,10 +144,9 @@ QCoro::Task<RPCResponse> JSONRPCClient::send(const QString &method, std::optiona
     request.params = std::move(params);
     QByteArray line = request.toJSON().encode();
     line.append('\n');
-    auto state = std::make_shared<RequestState>();
+    // A named awaiter, not a temporary: GCC 12 mishandles temporaries inside co_await.
     // The client may be gone once this resumes; only the awaiter's own state is used after it.
-    // A named awaiter: GCC 12 destroys a temporary awaiter twice when await_resume throws.
-    RequestAwaiter awaiter{this, request.id, line, timeoutSeconds, state};
+    RequestAwaiter awaiter{this, request.id, line, timeoutSeconds, std::make_shared<RequestState>()};
     RPCResponse response = co_await awaiter;
     co_return response;
 }
@@ -225,6 +227,8 @@ void JSONRPCClient::failAllPendingRequests(const RPCClientError &error)
 
 void JSONRPCClient::onStandardOutput()
 {
+    if (!m_process)
+        return;
     const QByteArray chunk = m_process->readAllStandardOutput();
     if (chunk.isEmpty())
         return;
@@ -321,6 +325,8 @@ void JSONRPCClient::dispatch(IncomingMessage message)
 
 void JSONRPCClient::onStandardError()
 {
+    if (!m_process)
+        return;
     const QByteArray chunk = m_process->readAllStandardError();
     if (chunk.isEmpty())
         return;

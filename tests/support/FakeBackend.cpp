@@ -44,7 +44,8 @@ QMap<QString, QString> FakeBackend::environment() const
     return {{"PYTHONPATH", projectRoot() + QStringLiteral("/src")},
             {"FAKE_BACKEND_SCRIPT", m_dir.filePath("script.json")},
             {"FAKE_BACKEND_RECORD", m_dir.filePath("received.jsonl")},
-            {"FAKE_BACKEND_ENV", m_dir.filePath("environment.json")}};
+            {"FAKE_BACKEND_ENV", m_dir.filePath("environment.json")},
+            {"FAKE_BACKEND_STARTS", m_dir.filePath("starts.txt")}};
 }
 
 QByteArray FakeBackend::receivedBytes() const
@@ -77,6 +78,12 @@ JSONObject FakeBackend::childEnvironment() const
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return *JSONValue::decode(file.readAll()).object();
+}
+
+int FakeBackend::startCount() const
+{
+    QFile file(m_dir.filePath("starts.txt"));
+    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n')) : 0;
 }
 
 struct LogCapture::State

@@ -33,6 +33,7 @@ public:
     QStringList receivedMethods() const;
     QByteArray receivedBytes() const;
     JSONObject childEnvironment() const;
+    int startCount() const;
     QString dir() const { return m_dir.path(); }
 
 private:
