@@ -10,6 +10,8 @@
 ImageCache::ImageCache(QObject *parent) : QObject(parent)
 {
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    // Decoding yields to the main thread, which paints.
+    m_pool.setThreadPriority(QThread::LowPriority);
 }
 
 ImageCache::~ImageCache()

@@ -8,6 +8,7 @@
 #include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QToolTip>
 
 namespace {
@@ -28,6 +29,49 @@ void paintShadow(QPainter *painter, const QRectF &rect, QColor color, double rad
         painter->drawRoundedRect(rect.adjusted(-grow / 2, -grow / 2 + offset, grow / 2, grow / 2 + offset),
                                  cornerRadius + grow / 2, cornerRadius + grow / 2);
     }
+}
+
+// The shadow of a tile of this size, drawn once.
+QPixmap shadowPixmap(QSize size, QColor color, double radius, double offset)
+{
+    const QString key = QStringLiteral("gallery-shadow:%1x%2:%3:%4:%5")
+                            .arg(size.width()).arg(size.height()).arg(color.rgba()).arg(radius).arg(offset);
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    const int margin = 16;
+    pixmap = QPixmap(size + QSize(2 * margin, 2 * margin));
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    paintShadow(&painter, QRectF(QPointF(margin, margin), QSizeF(size)), color, radius, offset);
+    painter.end();
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
+
+// The thumbnail filling a square of this side with rounded corners, scaled once per size.
+QPixmap tilePixmap(const QString &path, const QImage &thumbnail, QSize size)
+{
+    const QString key = QStringLiteral("gallery-tile:%1x%2:%3:").arg(size.width()).arg(size.height()).arg(thumbnail.cacheKey()) + path;
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    pixmap = QPixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(QPointF(), QSizeF(size)), cornerRadius, cornerRadius);
+    painter.setClipPath(clip);
+    const QSizeF covered = QSizeF(thumbnail.size()).scaled(QSizeF(size), Qt::KeepAspectRatioByExpanding);
+    QRectF target(QPointF(), covered);
+    target.moveCenter(QRectF(QPointF(), QSizeF(size)).center());
+    painter.drawImage(target, thumbnail);
+    painter.end();
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
 }
 
 QString sizeText(const ArtworkItem &item) { return QStringLiteral("%1x%2").arg(item.width).arg(item.height); }
@@ -167,29 +211,23 @@ void GalleryTileDelegate::paintTile(QPainter *painter, const QStyleOptionViewIte
     painter->translate(-QRectF(cell).center());
 
     const bool hovered = hover > 0.5;
+    QColor shadow = QColor(0, 0, 0, int(0.08 * 255));
     if (hovered) {
-        QColor accent = palette.color(QPalette::Highlight);
-        accent.setAlphaF(0.30);
-        paintShadow(painter, cell, accent, 8, 4);
-    } else {
-        paintShadow(painter, cell, QColor(0, 0, 0, int(0.08 * 255)), 3, 1);
+        shadow = palette.color(QPalette::Highlight);
+        shadow.setAlphaF(0.30);
     }
+    painter->drawPixmap(cell.topLeft() - QPoint(16, 16),
+                        shadowPixmap(cell.size(), shadow, hovered ? 8 : 3, hovered ? 4 : 1));
     QPainterPath tile;
     tile.addRoundedRect(cell, cornerRadius, cornerRadius);
     painter->fillPath(tile, palette.color(QPalette::Base));
 
     const QRect image = imageRect(cell);
     painter->save();
-    QPainterPath clip;
-    clip.addRoundedRect(image, cornerRadius, cornerRadius);
-    painter->setClipPath(clip);
     const QImage thumbnail = imageFor(item.imagePath, true);
     if (!thumbnail.isNull()) {
-        // Fill the square: scale to cover and cut the overflow.
-        const QSizeF covered = QSizeF(thumbnail.size()).scaled(image.size(), Qt::KeepAspectRatioByExpanding);
-        QRectF target(QPointF(), covered);
-        target.moveCenter(QRectF(image).center());
-        painter->drawImage(target, thumbnail);
+        // Fills the square: scaled to cover, the overflow cut.
+        painter->drawPixmap(image.topLeft(), tilePixmap(item.imagePath, thumbnail, image.size()));
     } else {
         painter->fillRect(image, palette.color(QPalette::AlternateBase));
         const QIcon placeholder = QIcon::fromTheme(QStringLiteral("image-x-generic"));

@@ -140,7 +140,9 @@ void GalleryViewTest::noResultsAndNoFavorites()
 void GalleryViewTest::toolbarTextsFollowTheState()
 {
     Screen screen;
-    screen.backend.fake.addReply("get_gallery", page({itemJSON("a", "2025-01-01T00:00:00Z")}, 1));
+    screen.backend.fake.addRule(
+        "get_gallery", {JSONObject{{"reply", JSONObject{{"result", page({itemJSON("a", "2025-01-01T00:00:00Z")}, 1)}}}}},
+        true);
     screen.show();
     auto *search = screen.find<QLineEdit>("searchField");
     QCOMPARE(search->placeholderText(), QStringLiteral("Search prompts, tags, models..."));
