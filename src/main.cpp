@@ -8,6 +8,7 @@
 #include "shell/ToastManager.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/PictaviaApp.h"
+#include "shell/ui/ScreenAssembly.h"
 #include "shell/ui/ScreenshotRunner.h"
 #include "shell/ui/StartupProbe.h"
 
@@ -105,8 +106,11 @@ int main(int argc, char *argv[])
     ToastManager &toasts = ToastManager::shared();
 
     PictaviaApp shell(backendControl, notifier, toasts, motion, network);
-    if (service)
+    ScreenAssembly screens(shell, backend, notifier);
+    if (service) {
         shell.listen(*service);
+        screens.serveDesktopSearch();
+    }
     shell.handleLaunch(request);
 
     std::unique_ptr<StartupProbe> probe;

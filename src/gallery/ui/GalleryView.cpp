@@ -554,6 +554,11 @@ QString GalleryView::selectedItemID() const
     return selected.isEmpty() ? QString() : selected.first().data(GalleryItemModel::IdRole).toString();
 }
 
+void GalleryView::search(const QString &text)
+{
+    m_search->setText(text);
+}
+
 bool GalleryView::revealItem(const QString &id)
 {
     if (m_store.indexOf(id) < 0)

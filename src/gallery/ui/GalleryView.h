@@ -46,6 +46,8 @@ public:
 
 public slots:
     void refresh();
+    // Shows the items matching this text, as if typed into the search field.
+    void search(const QString &text);
     void setViewMode(ViewMode mode);
     void setSortOrder(SortOrder order);
 
