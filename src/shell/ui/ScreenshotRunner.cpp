@@ -85,7 +85,8 @@ void ScreenshotRunner::start()
 
     for (int tab = 0; tab < content.tabs()->count(); ++tab) {
         then(tab == 0 ? 500 : 0, [&content, tab] { content.setSelectedTab(tab); });
-        then(250, [this, tab] {
+        // The gallery pages in and decodes its thumbnails off the main thread first.
+        then(tab == 2 ? 2000 : 250, [this, tab] {
             save(QStringLiteral("main-window-%1-%2").arg(tab).arg(slug(ContentView::tabTitle(tab))),
                  grabWindowArea());
         });
