@@ -141,9 +141,11 @@ QCoro::Task<RPCResponse> JSONRPCClient::send(const QString &method, std::optiona
     request.params = std::move(params);
     QByteArray line = request.toJSON().encode();
     line.append('\n');
-    auto state = std::make_shared<RequestState>();
+    // A named awaiter, not a temporary: GCC 12 mishandles temporaries inside co_await.
     // The client may be gone once this resumes; only the awaiter's own state is used after it.
-    co_return co_await RequestAwaiter{this, request.id, line, timeoutSeconds, state};
+    RequestAwaiter awaiter{this, request.id, line, timeoutSeconds, std::make_shared<RequestState>()};
+    RPCResponse response = co_await awaiter;
+    co_return response;
 }
 
 void JSONRPCClient::enqueue(const QString &id, const QByteArray &line, double timeoutSeconds,
