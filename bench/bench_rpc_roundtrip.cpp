@@ -1,7 +1,9 @@
 // Round trip of small requests: JSONRPCClient (co_await send in a loop, inside the event loop)
 // against the same C echo child driven by a bare blocking loop over its pipes, the floor.
 //
-//   build/bench/bench_rpc_roundtrip [requests=5000] [runs=7]
+//   build/bench/bench_rpc_roundtrip [requests=5000] [runs=7] [client|floor]
+//
+// The third argument runs one side alone, for profiling (perf, strace -c).
 
 #include "bench_rpc_common.h"
 
@@ -97,6 +99,16 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int requests = argc > 1 ? std::atoi(argv[1]) : 5000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 7;
+    const QByteArray only = argc > 3 ? QByteArray(argv[3]) : QByteArray();
+    if (only == "client" || only == "floor") {
+        std::vector<double> us;
+        for (int run = 0; run < runs; ++run)
+            us.push_back((only == "client" ? clientSeconds(requests) : bareLoopSeconds(requests))
+                         / requests * 1e6);
+        std::printf("%s: %.1f us/request (median of %d runs)\n", only.constData(),
+                    bench::median(us), runs);
+        return 0;
+    }
 
     // One warm-up of each, then alternate so that machine noise falls on both alike.
     bareLoopSeconds(requests / 10);
