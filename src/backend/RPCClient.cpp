@@ -15,6 +15,8 @@
 #include <mutex>
 #include <stdexcept>
 
+#include <unistd.h>
+
 namespace {
 
 // A write to a child that has exited must surface as an error, not end the application.
@@ -73,9 +75,16 @@ JSONRPCClient::JSONRPCClient(const QString &pythonPath, const QString &moduleNam
     m_process->setArguments({QStringLiteral("-m"), moduleName});
     m_process->setProcessEnvironment(childEnvironment);
     m_process->setProcessChannelMode(QProcess::SeparateChannels);
+    // QProcess gives the child /dev/null, which the child then replaces with our pipe.
+    const int childStdin = m_stdin.open();
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    m_process->setChildProcessModifier([childStdin] {
+        if (childStdin >= 0)
+            ::dup2(childStdin, STDIN_FILENO);
+    });
     connect(m_process, &QProcess::readyReadStandardError, this, &JSONRPCClient::onStandardError);
-    connect(m_process, &QProcess::errorOccurred, this, &JSONRPCClient::onProcessError);
-    connect(m_process, &QProcess::bytesWritten, this, &JSONRPCClient::onBytesWritten);
+    connect(&m_stdin, &PipeWriter::failed, this, &JSONRPCClient::failQueuedWrites);
+    connect(&m_stdin, &PipeWriter::bytesWritten, this, &JSONRPCClient::onBytesWritten);
     QProcess *process = m_process;
     connect(m_process, &QProcess::finished, m_process, [process] { process->deleteLater(); });
 }
@@ -91,7 +100,7 @@ JSONRPCClient::~JSONRPCClient()
         delete m_process;
     } else {
         // Releasing the pipes: the backend sees the end of its input and exits by itself.
-        m_process->closeWriteChannel();
+        m_stdin.close();
     }
 }
 
@@ -106,6 +115,7 @@ void JSONRPCClient::start()
         const QString reason = m_process->errorString();
         throw std::runtime_error(reason.toStdString());
     }
+    m_stdin.closeReadEnd();
     m_isRunning = true;
     connect(m_process, &QProcess::readyReadStandardOutput, this, &JSONRPCClient::onStandardOutput);
     connect(m_process, &QProcess::readChannelFinished, this, &JSONRPCClient::onOutputEnded);
@@ -159,14 +169,11 @@ void JSONRPCClient::enqueue(const QString &id, const QByteArray &line, double ti
         completeRequest(id, RPCClientError::pipeWriteFailure(QStringLiteral("Broken pipe")));
         return;
     }
-    const qint64 written = m_process->write(line);
-    if (written != line.size()) {
-        completeRequest(id, RPCClientError::pipeWriteFailure(m_process->errorString()));
-        return;
-    }
-    m_bytesQueued += written;
+    // Recorded before writing: the write may report its progress, or the pipe's failure, at once.
+    m_bytesQueued += line.size();
     const double ms = std::ceil(std::clamp(timeoutSeconds, 0.0, 2.0e6) * 1000.0);
     m_writes.push_back({id, m_bytesQueued, int(ms)});
+    m_stdin.write(line);
 }
 
 void JSONRPCClient::onBytesWritten(qint64 count)
@@ -181,12 +188,6 @@ void JSONRPCClient::onBytesWritten(qint64 count)
         m_timerRequests.insert(timerId, write.id);
         m_requestTimers.insert(write.id, timerId);
     }
-}
-
-void JSONRPCClient::onProcessError(QProcess::ProcessError error)
-{
-    if (error == QProcess::WriteError)
-        failQueuedWrites(m_process ? m_process->errorString() : QStringLiteral("Broken pipe"));
 }
 
 void JSONRPCClient::failQueuedWrites(const QString &writeError)

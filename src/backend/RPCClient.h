@@ -3,6 +3,7 @@
 #include "backend/IncomingMessage.h"
 #include "backend/LineSplitter.h"
 #include "backend/PendingRequests.h"
+#include "backend/PipeWriter.h"
 #include "backend/RPCModels.h"
 
 #include <QHash>
@@ -21,8 +22,8 @@
 
 // Owns one backend child process and speaks newline-delimited JSON-RPC 2.0 with it.
 //
-// Everything runs on the thread that owns the client (the main thread): writes are handed to
-// QProcess without blocking, and only replies too large to decode in a frame are decoded on a
+// Everything runs on the thread that owns the client (the main thread): writes go to the
+// child's standard input without blocking, and only replies too large to decode in a frame are decoded on a
 // worker thread, in order with the lines around them.
 class JSONRPCClient : public QObject
 {
@@ -71,7 +72,6 @@ private:
     void enqueue(const QString &id, const QByteArray &line, double timeoutSeconds,
                  std::shared_ptr<RequestState> state);
     void onBytesWritten(qint64 count);
-    void onProcessError(QProcess::ProcessError error);
     void onStandardOutput();
     void onStandardError();
     void onOutputEnded();
@@ -83,6 +83,9 @@ private:
     void failAllPendingRequests(const RPCClientError &error);
 
     QPointer<QProcess> m_process;
+    // The child's standard input: our own pipe, written at once rather than on the next turn
+    // of the event loop.
+    PipeWriter m_stdin;
     LineSplitter m_buffer;
     PendingRequests m_pending;
     ProgressHandler m_progressHandler;
