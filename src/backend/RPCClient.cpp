@@ -26,12 +26,43 @@ void ignoreBrokenPipeSignal()
     std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
 }
 
+// Calls run from the application's event loop, in the order they were queued. One zero timer
+// serves each batch: a posted event would wake the loop through its event fd every time, which
+// costs a round trip of small requests a sixth of its time.
+class DeferredCalls : public QObject
+{
+public:
+    static void post(std::function<void()> call)
+    {
+        static QPointer<DeferredCalls> instance;
+        if (!instance)
+            instance = new DeferredCalls(QCoreApplication::instance());
+        instance->m_calls.push_back(std::move(call));
+        if (!instance->m_timerId)
+            instance->m_timerId = instance->startTimer(0);
+    }
+
+protected:
+    void timerEvent(QTimerEvent *) override
+    {
+        killTimer(std::exchange(m_timerId, 0));
+        // Calls queued while these run wait for the next batch, as posted events would.
+        const std::deque<std::function<void()>> calls = std::exchange(m_calls, {});
+        for (const auto &call : calls)
+            call();
+    }
+
+private:
+    using QObject::QObject;
+    std::deque<std::function<void()>> m_calls;
+    int m_timerId = 0;
+};
+
 // Resumes a suspended caller from the event loop, never from inside the client's own code, so
 // that the caller may stop or drop the client without pulling it out from under us.
 void resumeLater(std::coroutine_handle<> waiter)
 {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [waiter] { waiter.resume(); },
-                              Qt::QueuedConnection);
+    DeferredCalls::post([waiter] { waiter.resume(); });
 }
 
 } // namespace
@@ -293,9 +324,13 @@ void JSONRPCClient::dispatch(IncomingMessage message)
         return;
     case IncomingMessage::Kind::Progress:
         if (m_progressHandler && message.progress) {
-            QMetaObject::invokeMethod(
-                this, [handler = m_progressHandler, progress = *message.progress] { handler(progress); },
-                Qt::QueuedConnection);
+            // Queued with the resumptions, so that progress reaches the handler before the
+            // reply that follows it reaches its caller.
+            DeferredCalls::post([client = QPointer(this), handler = m_progressHandler,
+                                 progress = *message.progress] {
+                if (client)
+                    handler(progress);
+            });
         }
         return;
     case IncomingMessage::Kind::Undecodable: {
