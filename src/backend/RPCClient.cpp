@@ -298,7 +298,9 @@ void JSONRPCClient::processInbox()
         m_decodeInFlight = true;
         auto *watcher = new QFutureWatcher<std::vector<IncomingMessage>>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-            std::vector<IncomingMessage> messages = watcher->result();
+            // Taken, not copied: a copy left in the future would make the watcher's deferred
+            // deletion tear the whole decoded reply down on the main thread later.
+            std::vector<IncomingMessage> messages = watcher->future().takeResult();
             watcher->deleteLater();
             m_decodeInFlight = false;
             if (!m_isRunning && !m_outputEnded)
