@@ -1,9 +1,10 @@
 #include "backend/PipeWriter.h"
 
+#include "backend/ChildPipe.h"
+
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 PipeWriter::PipeWriter(QObject *parent) : QObject(parent) {}
@@ -16,23 +17,11 @@ PipeWriter::~PipeWriter()
 
 int PipeWriter::open()
 {
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0)
+    const ChildPipe pipe = ChildPipe::open(ChildPipe::Direction::ToChild);
+    if (pipe.parentEnd < 0)
         return -1;
-    // The child's standard channels are set up before the read end is moved onto its stdin,
-    // so the read end must not be one of them.
-    if (ends[0] <= 2) {
-        const int moved = ::fcntl(ends[0], F_DUPFD_CLOEXEC, 3);
-        ::close(ends[0]);
-        ends[0] = moved;
-    }
-    if (ends[0] < 0) {
-        ::close(ends[1]);
-        return -1;
-    }
-    m_readEnd = ends[0];
-    m_writeEnd = ends[1];
-    ::fcntl(m_writeEnd, F_SETFL, ::fcntl(m_writeEnd, F_GETFL) | O_NONBLOCK);
+    m_readEnd = pipe.childEnd;
+    m_writeEnd = pipe.parentEnd;
     m_notifier = std::make_unique<QSocketNotifier>(m_writeEnd, QSocketNotifier::Write);
     m_notifier->setEnabled(false);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &PipeWriter::flush);
@@ -41,17 +30,13 @@ int PipeWriter::open()
 
 void PipeWriter::closeReadEnd()
 {
-    if (m_readEnd >= 0)
-        ::close(m_readEnd);
-    m_readEnd = -1;
+    closeDescriptor(m_readEnd);
 }
 
 void PipeWriter::close()
 {
     m_notifier.reset();
-    if (m_writeEnd >= 0)
-        ::close(m_writeEnd);
-    m_writeEnd = -1;
+    closeDescriptor(m_writeEnd);
     m_backlog.clear();
     m_backlogStart = 0;
 }

@@ -106,12 +106,16 @@ JSONRPCClient::JSONRPCClient(const QString &pythonPath, const QString &moduleNam
     m_process->setArguments({QStringLiteral("-m"), moduleName});
     m_process->setProcessEnvironment(childEnvironment);
     m_process->setProcessChannelMode(QProcess::SeparateChannels);
-    // QProcess gives the child /dev/null, which the child then replaces with our pipe.
+    // QProcess gives the child /dev/null for both, which the child then replaces with our pipes.
     const int childStdin = m_stdin.open();
+    const int childStdout = m_stdout.open();
     m_process->setStandardInputFile(QProcess::nullDevice());
-    m_process->setChildProcessModifier([childStdin] {
+    m_process->setStandardOutputFile(QProcess::nullDevice());
+    m_process->setChildProcessModifier([childStdin, childStdout] {
         if (childStdin >= 0)
             ::dup2(childStdin, STDIN_FILENO);
+        if (childStdout >= 0)
+            ::dup2(childStdout, STDOUT_FILENO);
     });
     connect(m_process, &QProcess::readyReadStandardError, this, &JSONRPCClient::onStandardError);
     connect(&m_stdin, &PipeWriter::failed, this, &JSONRPCClient::failQueuedWrites);
@@ -147,9 +151,10 @@ void JSONRPCClient::start()
         throw std::runtime_error(reason.toStdString());
     }
     m_stdin.closeReadEnd();
+    m_stdout.closeWriteEnd();
     m_isRunning = true;
-    connect(m_process, &QProcess::readyReadStandardOutput, this, &JSONRPCClient::onStandardOutput);
-    connect(m_process, &QProcess::readChannelFinished, this, &JSONRPCClient::onOutputEnded);
+    connect(&m_stdout, &PipeReader::readyRead, this, &JSONRPCClient::onStandardOutput);
+    m_stdout.setWatching(true);
     connect(m_process, &QProcess::finished, this, &JSONRPCClient::onOutputEnded);
 }
 
@@ -157,8 +162,8 @@ void JSONRPCClient::stop()
 {
     if (!m_isRunning)
         return;
-    disconnect(m_process, &QProcess::readyReadStandardOutput, this, nullptr);
-    disconnect(m_process, &QProcess::readChannelFinished, this, nullptr);
+    m_stdout.setWatching(false);
+    disconnect(&m_stdout, &PipeReader::readyRead, this, nullptr);
     disconnect(m_process, &QProcess::finished, this, nullptr);
     m_inbox.clear();
     m_process->terminate();
@@ -256,18 +261,29 @@ void JSONRPCClient::failAllPendingRequests(const RPCClientError &error)
 
 void JSONRPCClient::onStandardOutput()
 {
-    const QByteArray chunk = m_process->readAllStandardOutput();
+    readStandardOutput();
+    if (m_stdout.atEnd())
+        onOutputEnded();
+}
+
+bool JSONRPCClient::readStandardOutput()
+{
+    const QByteArray chunk = m_stdout.read();
     if (chunk.isEmpty())
-        return;
+        return false;
     m_buffer.append(chunk, [this](QByteArray line) { m_inbox.emplace_back(std::move(line)); });
     processInbox();
+    return true;
 }
 
 void JSONRPCClient::onOutputEnded()
 {
     if (m_outputEnded)
         return;
-    onStandardOutput();
+    // What the child wrote before it went: at most a pipeful, unless something it left
+    // behind keeps writing.
+    for (int reads = 0; reads < 16 && readStandardOutput(); ++reads) {
+    }
     m_outputEnded = true;
     m_inbox.emplace_back(std::nullopt);
     processInbox();

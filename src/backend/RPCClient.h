@@ -3,6 +3,7 @@
 #include "backend/IncomingMessage.h"
 #include "backend/LineSplitter.h"
 #include "backend/PendingRequests.h"
+#include "backend/PipeReader.h"
 #include "backend/PipeWriter.h"
 #include "backend/RPCModels.h"
 
@@ -73,6 +74,7 @@ private:
                  std::shared_ptr<RequestState> state);
     void onBytesWritten(qint64 count);
     void onStandardOutput();
+    bool readStandardOutput();
     void onStandardError();
     void onOutputEnded();
     void processInbox();
@@ -83,9 +85,10 @@ private:
     void failAllPendingRequests(const RPCClientError &error);
 
     QPointer<QProcess> m_process;
-    // The child's standard input: our own pipe, written at once rather than on the next turn
-    // of the event loop.
+    // The child's standard input and output: our own pipes, written at once rather than on the
+    // next turn of the event loop, and read with one call rather than two.
     PipeWriter m_stdin;
+    PipeReader m_stdout;
     LineSplitter m_buffer;
     PendingRequests m_pending;
     ProgressHandler m_progressHandler;
