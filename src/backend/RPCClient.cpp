@@ -34,13 +34,12 @@ class DeferredCalls : public QObject
 public:
     static void post(std::function<void()> call)
     {
-        static QPointer<DeferredCalls> instance;
-        if (!instance)
-            instance = new DeferredCalls(QCoreApplication::instance());
-        instance->m_calls.push_back(std::move(call));
-        if (!instance->m_timerId)
-            instance->m_timerId = instance->startTimer(0);
+        DeferredCalls *calls = instance();
+        calls->m_calls.push_back(std::move(call));
+        if (!calls->m_timerId)
+            calls->m_timerId = calls->startTimer(0);
     }
+    static bool isIdle() { return instance()->m_calls.empty(); }
 
 protected:
     void timerEvent(QTimerEvent *) override
@@ -54,16 +53,18 @@ protected:
 
 private:
     using QObject::QObject;
+    static DeferredCalls *instance()
+    {
+        static QPointer<DeferredCalls> calls;
+        if (!calls)
+            calls = new DeferredCalls(QCoreApplication::instance());
+        return calls;
+    }
+
     std::deque<std::function<void()>> m_calls;
     int m_timerId = 0;
 };
 
-// Resumes a suspended caller from the event loop, never from inside the client's own code, so
-// that the caller may stop or drop the client without pulling it out from under us.
-void resumeLater(std::coroutine_handle<> waiter)
-{
-    DeferredCalls::post([waiter] { waiter.resume(); });
-}
 
 } // namespace
 
@@ -197,9 +198,9 @@ QCoro::Task<RPCResponse> JSONRPCClient::send(const QString &method, std::optiona
 void JSONRPCClient::enqueue(const QString &id, const QByteArray &line, double timeoutSeconds,
                             std::shared_ptr<RequestState> state)
 {
-    m_pending.add(id, [state](PendingRequests::Outcome outcome) {
+    m_pending.add(id, [this, state](PendingRequests::Outcome outcome) {
         state->outcome = std::move(outcome);
-        resumeLater(state->waiter);
+        deliver([waiter = state->waiter] { waiter.resume(); });
     });
     if (!m_process || m_process->state() != QProcess::Running) {
         completeRequest(id, RPCClientError::pipeWriteFailure(QStringLiteral("Broken pipe")));
@@ -261,9 +262,25 @@ void JSONRPCClient::failAllPendingRequests(const RPCClientError &error)
 
 void JSONRPCClient::onStandardOutput()
 {
+    std::vector<std::function<void()>> handOff;
+    m_handOff = &handOff;
     readStandardOutput();
+    m_handOff = nullptr;
     if (m_stdout.atEnd())
         onOutputEnded();
+    // The client is not touched after this point: a resumed caller may stop or drop it.
+    for (const auto &call : handOff)
+        call();
+}
+
+void JSONRPCClient::deliver(std::function<void()> call)
+{
+    // While a read is handled, its results go to the callers as soon as the client's own work
+    // is done, in the same turn of the event loop, unless earlier ones still wait their turn.
+    if (m_handOff && DeferredCalls::isIdle())
+        m_handOff->push_back(std::move(call));
+    else
+        DeferredCalls::post(std::move(call));
 }
 
 bool JSONRPCClient::readStandardOutput()
@@ -344,8 +361,8 @@ void JSONRPCClient::dispatch(IncomingMessage message)
         if (m_progressHandler && message.progress) {
             // Queued with the resumptions, so that progress reaches the handler before the
             // reply that follows it reaches its caller.
-            DeferredCalls::post([client = QPointer(this), handler = m_progressHandler,
-                                 progress = *message.progress] {
+            deliver([client = QPointer(this), handler = m_progressHandler,
+                     progress = *message.progress] {
                 if (client)
                     handler(progress);
             });

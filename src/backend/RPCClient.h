@@ -82,6 +82,10 @@ private:
     void failQueuedWrites(const QString &writeError);
     void timerEvent(QTimerEvent *event) override;
     void completeRequest(const QString &id, PendingRequests::Outcome outcome);
+    // Resumes a caller or calls the progress handler from the event loop, never from inside the
+    // client's own work, so that the caller may stop or drop the client without pulling it out
+    // from under us; in arrival order.
+    void deliver(std::function<void()> call);
     void failAllPendingRequests(const RPCClientError &error);
 
     QPointer<QProcess> m_process;
@@ -106,5 +110,7 @@ private:
     // Lines waiting to be decoded and dispatched, in arrival order; an empty optional marks
     // the end of output.
     std::deque<std::optional<QByteArray>> m_inbox;
+    // Set while a read of standard output is handled: what it completes runs right after it.
+    std::vector<std::function<void()>> *m_handOff = nullptr;
     bool m_decodeInFlight = false;
 };
