@@ -65,7 +65,6 @@ private:
     int m_timerId = 0;
 };
 
-
 } // namespace
 
 struct JSONRPCClient::RequestAwaiter

@@ -24,8 +24,8 @@
 // Owns one backend child process and speaks newline-delimited JSON-RPC 2.0 with it.
 //
 // Everything runs on the thread that owns the client (the main thread): writes go to the
-// child's standard input without blocking, and only replies too large to decode in a frame are decoded on a
-// worker thread, in order with the lines around them.
+// child's standard input without blocking, and only replies too large to decode in a frame are
+// decoded on a worker thread, in order with the lines around them.
 class JSONRPCClient : public QObject
 {
     Q_OBJECT
