@@ -1,5 +1,16 @@
 #include "backend/IncomingMessage.h"
 
+namespace {
+
+bool isProgressMethod(const JSONValue &value)
+{
+    const JSONObject *object = value.object();
+    const JSONValue *method = object ? object->find(QStringLiteral("method")) : nullptr;
+    return method && method->string() && *method->string() == QLatin1String("progress");
+}
+
+} // namespace
+
 IncomingMessage IncomingMessage::decode(const QByteArray &line)
 {
     IncomingMessage message;
@@ -8,14 +19,16 @@ IncomingMessage IncomingMessage::decode(const QByteArray &line)
     try {
         const JSONValue value = JSONValue::decode(line);
         // A progress notification first; anything else that is not one is read as a response.
-        try {
-            ProgressNotification notification = ProgressNotification::fromJSON(value);
-            if (notification.method == QLatin1String("progress")) {
+        // Only a line whose method is "progress" can be one, so replies skip the attempt (and
+        // the exception it would throw for each of them).
+        if (isProgressMethod(value)) {
+            try {
+                ProgressNotification notification = ProgressNotification::fromJSON(value);
                 message.kind = Kind::Progress;
                 message.progress = std::move(notification.params);
                 return message;
+            } catch (const JSONError &) {
             }
-        } catch (const JSONError &) {
         }
         message.response = RPCResponse::fromJSON(value);
         message.kind = Kind::Response;

@@ -1,8 +1,5 @@
 #include "backend/JSONValue.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <simdjson.h>
 
@@ -186,47 +183,40 @@ JSONValue fromSimdjson(simdjson::dom::element element, KeyInterner &keys)
     throw JSONError(unsupportedValue);
 }
 
-JSONValue fromQJson(const QJsonValue &value)
+// simdjson refuses integers beyond 64 bits, which a double holds (approximately) well. Written
+// with a fraction they read as doubles; a number that still fails is malformed or out of range.
+// Only the numbers are touched (never text inside strings), so the document stays as strict
+// as simdjson makes it.
+QByteArray withLongIntegersAsDecimals(const QByteArray &json)
 {
-    switch (value.type()) {
-    case QJsonValue::Null: return JSONValue();
-    case QJsonValue::Bool: return JSONValue(value.toBool());
-    case QJsonValue::Double: {
-        const double number = value.toDouble();
-        if (!std::isfinite(number))
-            throw JSONError(unsupportedValue);
-        return JSONValue(number);
+    QByteArray out;
+    out.reserve(json.size() + 64);
+    const char *p = json.constData();
+    const char *const end = p + json.size();
+    const auto isNumberByte = [](char c) {
+        return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+    };
+    while (p != end) {
+        const char *q = p + 1;
+        if (*p == '"') {
+            while (q != end && *q != '"')
+                q += *q == '\\' && q + 1 != end ? 2 : 1;
+            if (q != end)
+                ++q;
+            out.append(p, q - p);
+        } else if (*p == '-' || (*p >= '0' && *p <= '9')) {
+            bool integral = true;
+            for (q = p; q != end && isNumberByte(*q); ++q)
+                integral = integral && *q != '.' && *q != 'e' && *q != 'E';
+            out.append(p, q - p);
+            if (integral && q - p > 18)
+                out.append(".0", 2);
+        } else {
+            out.append(*p);
+        }
+        p = q;
     }
-    case QJsonValue::String: return JSONValue(value.toString());
-    case QJsonValue::Array: {
-        JSONArray elements;
-        for (const QJsonValue &child : value.toArray())
-            elements.push_back(fromQJson(child));
-        return JSONValue(std::move(elements));
-    }
-    case QJsonValue::Object: {
-        const QJsonObject object = value.toObject();
-        std::vector<JSONObject::Member> members;
-        for (auto it = object.begin(); it != object.end(); ++it)
-            members.emplace_back(it.key(), fromQJson(it.value()));
-        sortUnique(members);
-        return JSONValue(JSONObject::fromSortedMembers(std::move(members)));
-    }
-    case QJsonValue::Undefined: break;
-    }
-    throw JSONError(unsupportedValue);
-}
-
-// simdjson refuses integers beyond 64 bits that a double holds (approximately) well; a second,
-// slower reader settles whether such a number fits a double or is out of range.
-JSONValue decodeWithWideNumbers(const QByteArray &json)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson("[" + json + "]", &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()
-        || document.array().size() != 1)
-        throw JSONError(unsupportedValue);
-    return fromQJson(document.array().at(0));
+    return out;
 }
 
 } // namespace
@@ -319,9 +309,13 @@ JSONValue JSONValue::decode(const QByteArray &json)
     thread_local simdjson::dom::parser parser;
     thread_local KeyInterner keys;
     simdjson::dom::element root;
-    const auto error = parser.parse(json.constData(), size_t(json.size()), true).get(root);
-    if (error == simdjson::NUMBER_ERROR)
-        return decodeWithWideNumbers(json);
+    auto error = parser.parse(json.constData(), size_t(json.size()), true).get(root);
+    if (error == simdjson::NUMBER_ERROR) {
+        const QByteArray widened = withLongIntegersAsDecimals(json);
+        error = parser.parse(widened.constData(), size_t(widened.size()), true).get(root);
+        if (error == simdjson::NUMBER_ERROR)
+            throw JSONError(unsupportedValue);
+    }
     if (error)
         throw JSONError(QStringLiteral("The data is not valid JSON: %1")
                             .arg(QString::fromUtf8(simdjson::error_message(error))));

@@ -26,11 +26,13 @@ public:
     bool remove(const QString &key);
     const JSONValue *find(const QString &key) const;
     bool contains(const QString &key) const { return find(key) != nullptr; }
-    bool isEmpty() const { return m_members.empty(); }
-    qsizetype size() const { return qsizetype(m_members.size()); }
+    // Defined below JSONValue: clang needs the member type complete to compile them.
+    bool isEmpty() const;
+    qsizetype size() const;
 
-    auto begin() const { return m_members.begin(); }
-    auto end() const { return m_members.end(); }
+    using const_iterator = std::vector<Member>::const_iterator;
+    const_iterator begin() const;
+    const_iterator end() const;
 
     friend bool operator==(const JSONObject &a, const JSONObject &b);
 
@@ -89,6 +91,11 @@ private:
 };
 
 inline bool operator!=(const JSONValue &a, const JSONValue &b) { return !(a == b); }
+
+inline bool JSONObject::isEmpty() const { return m_members.empty(); }
+inline qsizetype JSONObject::size() const { return qsizetype(m_members.size()); }
+inline JSONObject::const_iterator JSONObject::begin() const { return m_members.begin(); }
+inline JSONObject::const_iterator JSONObject::end() const { return m_members.end(); }
 
 // Malformed JSON text, an unsupported value, or a record that does not have the expected shape.
 class JSONError : public std::runtime_error

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -19,13 +20,13 @@ public:
         while (data != end) {
             const char *feed = static_cast<const char *>(std::memchr(data, '\n', size_t(end - data)));
             if (!feed) {
-                m_partial.append(data, end - data);
+                appendPartial(data, end - data);
                 return;
             }
             if (m_partial.isEmpty()) {
                 onLine(QByteArray(data, feed - data));
             } else {
-                m_partial.append(data, feed - data);
+                appendPartial(data, feed - data);
                 onLine(std::exchange(m_partial, QByteArray()));
             }
             data = feed + 1;
@@ -41,5 +42,15 @@ public:
     const QByteArray &partialLine() const { return m_partial; }
 
 private:
+    void appendPartial(const char *data, qsizetype size)
+    {
+        // Grown here, by doubling, because QByteArray::append grows into a fresh block and
+        // copies the whole line each time, where reserve() can extend the block in place:
+        // a 5 MB reply would otherwise stall its reader for milliseconds at each doubling.
+        if (m_partial.capacity() - m_partial.size() < size)
+            m_partial.reserve(std::max(2 * m_partial.capacity(), m_partial.size() + size));
+        m_partial.append(data, size);
+    }
+
     QByteArray m_partial;
 };

@@ -15,6 +15,8 @@
 #include <mutex>
 #include <stdexcept>
 
+#include <unistd.h>
+
 namespace {
 
 // A write to a child that has exited must surface as an error, not end the application.
@@ -24,13 +26,44 @@ void ignoreBrokenPipeSignal()
     std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
 }
 
-// Resumes a suspended caller from the event loop, never from inside the client's own code, so
-// that the caller may stop or drop the client without pulling it out from under us.
-void resumeLater(std::coroutine_handle<> waiter)
+// Calls run from the application's event loop, in the order they were queued. One zero timer
+// serves each batch: a posted event would wake the loop through its event fd every time, which
+// costs a round trip of small requests a sixth of its time.
+class DeferredCalls : public QObject
 {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [waiter] { waiter.resume(); },
-                              Qt::QueuedConnection);
-}
+public:
+    static void post(std::function<void()> call)
+    {
+        DeferredCalls *calls = instance();
+        calls->m_calls.push_back(std::move(call));
+        if (!calls->m_timerId)
+            calls->m_timerId = calls->startTimer(0);
+    }
+    static bool isIdle() { return instance()->m_calls.empty(); }
+
+protected:
+    void timerEvent(QTimerEvent *) override
+    {
+        killTimer(std::exchange(m_timerId, 0));
+        // Calls queued while these run wait for the next batch, as posted events would.
+        const std::deque<std::function<void()>> calls = std::exchange(m_calls, {});
+        for (const auto &call : calls)
+            call();
+    }
+
+private:
+    using QObject::QObject;
+    static DeferredCalls *instance()
+    {
+        static QPointer<DeferredCalls> calls;
+        if (!calls)
+            calls = new DeferredCalls(QCoreApplication::instance());
+        return calls;
+    }
+
+    std::deque<std::function<void()>> m_calls;
+    int m_timerId = 0;
+};
 
 } // namespace
 
@@ -73,9 +106,20 @@ JSONRPCClient::JSONRPCClient(const QString &pythonPath, const QString &moduleNam
     m_process->setArguments({QStringLiteral("-m"), moduleName});
     m_process->setProcessEnvironment(childEnvironment);
     m_process->setProcessChannelMode(QProcess::SeparateChannels);
+    // QProcess gives the child /dev/null for both, which the child then replaces with our pipes.
+    const int childStdin = m_stdin.open();
+    const int childStdout = m_stdout.open();
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    m_process->setStandardOutputFile(QProcess::nullDevice());
+    m_process->setChildProcessModifier([childStdin, childStdout] {
+        if (childStdin >= 0)
+            ::dup2(childStdin, STDIN_FILENO);
+        if (childStdout >= 0)
+            ::dup2(childStdout, STDOUT_FILENO);
+    });
     connect(m_process, &QProcess::readyReadStandardError, this, &JSONRPCClient::onStandardError);
-    connect(m_process, &QProcess::errorOccurred, this, &JSONRPCClient::onProcessError);
-    connect(m_process, &QProcess::bytesWritten, this, &JSONRPCClient::onBytesWritten);
+    connect(&m_stdin, &PipeWriter::failed, this, &JSONRPCClient::failQueuedWrites);
+    connect(&m_stdin, &PipeWriter::bytesWritten, this, &JSONRPCClient::onBytesWritten);
     QProcess *process = m_process;
     connect(m_process, &QProcess::finished, m_process, [process] { process->deleteLater(); });
 }
@@ -91,7 +135,7 @@ JSONRPCClient::~JSONRPCClient()
         delete m_process;
     } else {
         // Releasing the pipes: the backend sees the end of its input and exits by itself.
-        m_process->closeWriteChannel();
+        m_stdin.close();
     }
 }
 
@@ -106,9 +150,11 @@ void JSONRPCClient::start()
         const QString reason = m_process->errorString();
         throw std::runtime_error(reason.toStdString());
     }
+    m_stdin.closeReadEnd();
+    m_stdout.closeWriteEnd();
     m_isRunning = true;
-    connect(m_process, &QProcess::readyReadStandardOutput, this, &JSONRPCClient::onStandardOutput);
-    connect(m_process, &QProcess::readChannelFinished, this, &JSONRPCClient::onOutputEnded);
+    connect(&m_stdout, &PipeReader::readyRead, this, &JSONRPCClient::onStandardOutput);
+    m_stdout.setWatching(true);
     connect(m_process, &QProcess::finished, this, &JSONRPCClient::onOutputEnded);
 }
 
@@ -116,11 +162,11 @@ void JSONRPCClient::stop()
 {
     if (!m_isRunning)
         return;
+    m_stdout.setWatching(false);
+    disconnect(&m_stdout, &PipeReader::readyRead, this, nullptr);
     m_inbox.clear();
     // The process object is gone once a child that exited by itself has been reaped.
     if (m_process) {
-        disconnect(m_process, &QProcess::readyReadStandardOutput, this, nullptr);
-        disconnect(m_process, &QProcess::readChannelFinished, this, nullptr);
         disconnect(m_process, &QProcess::finished, this, nullptr);
         m_process->terminate();
     }
@@ -154,22 +200,19 @@ QCoro::Task<RPCResponse> JSONRPCClient::send(const QString &method, std::optiona
 void JSONRPCClient::enqueue(const QString &id, const QByteArray &line, double timeoutSeconds,
                             std::shared_ptr<RequestState> state)
 {
-    m_pending.add(id, [state](PendingRequests::Outcome outcome) {
+    m_pending.add(id, [this, state](PendingRequests::Outcome outcome) {
         state->outcome = std::move(outcome);
-        resumeLater(state->waiter);
+        deliver([waiter = state->waiter] { waiter.resume(); });
     });
     if (!m_process || m_process->state() != QProcess::Running) {
         completeRequest(id, RPCClientError::pipeWriteFailure(QStringLiteral("Broken pipe")));
         return;
     }
-    const qint64 written = m_process->write(line);
-    if (written != line.size()) {
-        completeRequest(id, RPCClientError::pipeWriteFailure(m_process->errorString()));
-        return;
-    }
-    m_bytesQueued += written;
+    // Recorded before writing: the write may report its progress, or the pipe's failure, at once.
+    m_bytesQueued += line.size();
     const double ms = std::ceil(std::clamp(timeoutSeconds, 0.0, 2.0e6) * 1000.0);
     m_writes.push_back({id, m_bytesQueued, int(ms)});
+    m_stdin.write(line);
 }
 
 void JSONRPCClient::onBytesWritten(qint64 count)
@@ -184,12 +227,6 @@ void JSONRPCClient::onBytesWritten(qint64 count)
         m_timerRequests.insert(timerId, write.id);
         m_requestTimers.insert(write.id, timerId);
     }
-}
-
-void JSONRPCClient::onProcessError(QProcess::ProcessError error)
-{
-    if (error == QProcess::WriteError)
-        failQueuedWrites(m_process ? m_process->errorString() : QStringLiteral("Broken pipe"));
 }
 
 void JSONRPCClient::failQueuedWrites(const QString &writeError)
@@ -227,20 +264,45 @@ void JSONRPCClient::failAllPendingRequests(const RPCClientError &error)
 
 void JSONRPCClient::onStandardOutput()
 {
-    if (!m_process)
-        return;
-    const QByteArray chunk = m_process->readAllStandardOutput();
+    std::vector<std::function<void()>> handOff;
+    m_handOff = &handOff;
+    readStandardOutput();
+    m_handOff = nullptr;
+    if (m_stdout.atEnd())
+        onOutputEnded();
+    // The client is not touched after this point: a resumed caller may stop or drop it.
+    for (const auto &call : handOff)
+        call();
+}
+
+void JSONRPCClient::deliver(std::function<void()> call)
+{
+    // While a read is handled, its results go to the callers as soon as the client's own work
+    // is done, in the same turn of the event loop, unless earlier ones still wait their turn.
+    if (m_handOff && DeferredCalls::isIdle())
+        m_handOff->push_back(std::move(call));
+    else
+        DeferredCalls::post(std::move(call));
+}
+
+bool JSONRPCClient::readStandardOutput()
+{
+    const QByteArray chunk = m_stdout.read();
     if (chunk.isEmpty())
-        return;
+        return false;
     m_buffer.append(chunk, [this](QByteArray line) { m_inbox.emplace_back(std::move(line)); });
     processInbox();
+    return true;
 }
 
 void JSONRPCClient::onOutputEnded()
 {
     if (m_outputEnded)
         return;
-    onStandardOutput();
+    // What the child wrote before it went: at most a pipeful, unless something it left
+    // behind keeps writing.
+    for (int reads = 0; reads < 16 && readStandardOutput(); ++reads) {
+    }
     m_outputEnded = true;
     m_inbox.emplace_back(std::nullopt);
     processInbox();
@@ -271,7 +333,9 @@ void JSONRPCClient::processInbox()
         m_decodeInFlight = true;
         auto *watcher = new QFutureWatcher<std::vector<IncomingMessage>>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-            std::vector<IncomingMessage> messages = watcher->result();
+            // Taken, not copied: a copy left in the future would make the watcher's deferred
+            // deletion tear the whole decoded reply down on the main thread later.
+            std::vector<IncomingMessage> messages = watcher->future().takeResult();
             watcher->deleteLater();
             m_decodeInFlight = false;
             if (!m_isRunning && !m_outputEnded)
@@ -297,9 +361,13 @@ void JSONRPCClient::dispatch(IncomingMessage message)
         return;
     case IncomingMessage::Kind::Progress:
         if (m_progressHandler && message.progress) {
-            QMetaObject::invokeMethod(
-                this, [handler = m_progressHandler, progress = *message.progress] { handler(progress); },
-                Qt::QueuedConnection);
+            // Queued with the resumptions, so that progress reaches the handler before the
+            // reply that follows it reaches its caller.
+            deliver([client = QPointer(this), handler = m_progressHandler,
+                     progress = *message.progress] {
+                if (client)
+                    handler(progress);
+            });
         }
         return;
     case IncomingMessage::Kind::Undecodable: {

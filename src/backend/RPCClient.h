@@ -3,6 +3,8 @@
 #include "backend/IncomingMessage.h"
 #include "backend/LineSplitter.h"
 #include "backend/PendingRequests.h"
+#include "backend/PipeReader.h"
+#include "backend/PipeWriter.h"
 #include "backend/RPCModels.h"
 
 #include <QHash>
@@ -21,9 +23,9 @@
 
 // Owns one backend child process and speaks newline-delimited JSON-RPC 2.0 with it.
 //
-// Everything runs on the thread that owns the client (the main thread): writes are handed to
-// QProcess without blocking, and only replies too large to decode in a frame are decoded on a
-// worker thread, in order with the lines around them.
+// Everything runs on the thread that owns the client (the main thread): writes go to the
+// child's standard input without blocking, and only replies too large to decode in a frame are
+// decoded on a worker thread, in order with the lines around them.
 class JSONRPCClient : public QObject
 {
     Q_OBJECT
@@ -71,8 +73,8 @@ private:
     void enqueue(const QString &id, const QByteArray &line, double timeoutSeconds,
                  std::shared_ptr<RequestState> state);
     void onBytesWritten(qint64 count);
-    void onProcessError(QProcess::ProcessError error);
     void onStandardOutput();
+    bool readStandardOutput();
     void onStandardError();
     void onOutputEnded();
     void processInbox();
@@ -80,9 +82,17 @@ private:
     void failQueuedWrites(const QString &writeError);
     void timerEvent(QTimerEvent *event) override;
     void completeRequest(const QString &id, PendingRequests::Outcome outcome);
+    // Resumes a caller or calls the progress handler from the event loop, never from inside the
+    // client's own work, so that the caller may stop or drop the client without pulling it out
+    // from under us; in arrival order.
+    void deliver(std::function<void()> call);
     void failAllPendingRequests(const RPCClientError &error);
 
     QPointer<QProcess> m_process;
+    // The child's standard input and output: our own pipes, written at once rather than on the
+    // next turn of the event loop, and read with one call rather than two.
+    PipeWriter m_stdin;
+    PipeReader m_stdout;
     LineSplitter m_buffer;
     PendingRequests m_pending;
     ProgressHandler m_progressHandler;
@@ -100,5 +110,7 @@ private:
     // Lines waiting to be decoded and dispatched, in arrival order; an empty optional marks
     // the end of output.
     std::deque<std::optional<QByteArray>> m_inbox;
+    // Set while a read of standard output is handled: what it completes runs right after it.
+    std::vector<std::function<void()>> *m_handOff = nullptr;
     bool m_decodeInFlight = false;
 };
