@@ -221,6 +221,66 @@ QByteArray withLongIntegersAsDecimals(const QByteArray &json)
 
 } // namespace
 
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The code unit of a \uXXXX escape starting at data[i], or -1.
+int escapedUnit(const QByteArray &data, qsizetype i)
+{
+    if (i + 6 > data.size() || data[i] != '\\' || data[i + 1] != 'u')
+        return -1;
+    int unit = 0;
+    for (qsizetype k = i + 2; k < i + 6; ++k) {
+        const int digit = hexValue(data[k]);
+        if (digit < 0)
+            return -1;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+// Python writes file names it could not decode as lone surrogate escapes ("\udc80"), which
+// strict readers refuse. Such an escape becomes U+FFFD, so one odd name does not cost the
+// whole reply.
+QByteArray withLoneSurrogatesReplaced(const QByteArray &json)
+{
+    QByteArray out;
+    out.reserve(json.size());
+    for (qsizetype i = 0; i < json.size();) {
+        if (json[i] != '\\' || i + 1 >= json.size()) {
+            out.append(json[i++]);
+            continue;
+        }
+        const int unit = escapedUnit(json, i);
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            out.append(json.constData() + i, 2); // any other escape, kept as it is
+            i += 2;
+            continue;
+        }
+        const int next = escapedUnit(json, i + 6);
+        if (unit <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            out.append(json.constData() + i, 12); // a proper pair
+            i += 12;
+            continue;
+        }
+        out.append("\\ufffd", 6);
+        i += 6;
+    }
+    return out;
+}
+
+} // namespace
+
 JSONObject::JSONObject(std::initializer_list<Member> members) : m_members(members)
 {
     sortUnique(m_members);
@@ -315,6 +375,10 @@ JSONValue JSONValue::decode(const QByteArray &json)
         error = parser.parse(widened.constData(), size_t(widened.size()), true).get(root);
         if (error == simdjson::NUMBER_ERROR)
             throw JSONError(unsupportedValue);
+    }
+    if (error == simdjson::STRING_ERROR && json.contains("\\u")) {
+        const QByteArray repaired = withLoneSurrogatesReplaced(json);
+        error = parser.parse(repaired.constData(), size_t(repaired.size()), true).get(root);
     }
     if (error)
         throw JSONError(QStringLiteral("The data is not valid JSON: %1")

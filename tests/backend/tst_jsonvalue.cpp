@@ -47,6 +47,10 @@ void JSONValueTest::decodesEachCase_data()
     QTest::newRow("object with mixed array")
         << QByteArray(R"({"a":1,"b":[true,null,"x"]})")
         << JSONValue(JSONObject{{"a", 1.0}, {"b", JSONArray{true, JSONValue(), "x"}}});
+    QTest::newRow("lone surrogate escape becomes U+FFFD")
+        << QByteArray(R"(["a\udc80b","\ud83c","\\udc80","\ud83c\udfa8"])")
+        << JSONValue(JSONArray{QStringLiteral("a\uFFFDb"), QStringLiteral("\uFFFD"), QStringLiteral("\\udc80"),
+                               QStringLiteral("\U0001F3A8")});
     QTest::newRow("duplicate key: last wins") << QByteArray(R"({"a":1,"a":2})") << JSONValue(JSONObject{{"a", 2.0}});
 }
 
