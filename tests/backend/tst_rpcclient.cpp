@@ -164,6 +164,8 @@ void RPCClientTest::endOfOutputFailsWaitingRequests_data()
     QTest::newRow("partial line then end of output")
         << JSONArray{raw(R"({"jsonrpc":"2.0","id":"{id}","result":1})"), JSONObject{{"exit", 0}}};
     QTest::newRow("exit mid-request") << JSONArray{JSONObject{{"exit", 3}}};
+    QTest::newRow("output closed, child still running")
+        << JSONArray{raw(R"({"jsonrpc":"2.0","id":"{id}")"), JSONObject{{"close_stdout", true}}, sleepFor(5)};
 }
 
 void RPCClientTest::endOfOutputFailsWaitingRequests()

@@ -11,6 +11,7 @@ Each request takes the first unused rule for its method (or "*"); with no rule i
   {"chunks": ["a", "b"], "delay": s}  raw pieces flushed separately with a pause between
   {"stderr": "text"}        raw text on standard error
   {"sleep": s}              pause
+  {"close_stdout": true}    end of output while the fake keeps running
   {"exit": code}            exit at once
 FAKE_BACKEND_RECORD names a file that receives every request line as it arrives, and
 FAKE_BACKEND_ENV a file that receives the environment as JSON at start, and FAKE_BACKEND_STARTS
@@ -26,10 +27,11 @@ err = sys.stderr.buffer
 
 
 def write(data):
-    if out.closed:
-        return
-    out.write(data)
-    out.flush()
+    try:
+        out.write(data)
+        out.flush()
+    except OSError:
+        pass  # output already closed by a script
 
 
 def substitute(text, request_id, previous_id):
@@ -55,6 +57,9 @@ def perform(actions, request_id, previous_id=None):
             err.flush()
         elif "sleep" in action:
             time.sleep(action["sleep"])
+        elif "close_stdout" in action:
+            out.flush()
+            os.close(1)
         elif "exit" in action:
             os._exit(action["exit"])
 
