@@ -1,11 +1,15 @@
 #include "gallery/ui/GalleryFilterPopover.h"
 
+#include "shell/Theme.h"
+#include "shell/ui/Icons.h"
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -37,6 +41,8 @@ const QDateTime &distantPast()
 GalleryFilterPopover::GalleryFilterPopover(QWidget *parent) : QFrame(parent, Qt::Popup)
 {
     setObjectName(QStringLiteral("filterPopover"));
+    // A click on the filter button while open only closes the popover; it must not reopen it at once.
+    setAttribute(Qt::WA_NoMouseReplay);
     setFrameShape(QFrame::StyledPanel);
     setFixedWidth(280);
     auto *layout = new QVBoxLayout(this);
@@ -67,10 +73,12 @@ GalleryFilterPopover::GalleryFilterPopover(QWidget *parent) : QFrame(parent, Qt:
     for (QDateEdit *picker : {m_from, m_to}) {
         picker->setCalendarPopup(true);
         picker->setMinimumDate(QDate(1, 1, 1));
+        // The two pickers share the popover's width rather than asking for room for any date.
+        picker->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     }
-    dateRow->addWidget(m_from);
-    dateRow->addWidget(new QLabel(QStringLiteral("to"), this));
-    dateRow->addWidget(m_to);
+    dateRow->addWidget(m_from, 1);
+    dateRow->addWidget(new QLabel(QStringLiteral("to"), this), 0);
+    dateRow->addWidget(m_to, 1);
     dateSection->addLayout(dateRow);
     m_clearDates = new QPushButton(QStringLiteral("Clear Dates"), this);
     m_clearDates->setObjectName(QStringLiteral("clearDatesButton"));
@@ -100,7 +108,12 @@ GalleryFilterPopover::GalleryFilterPopover(QWidget *parent) : QFrame(parent, Qt:
         auto *button = new QToolButton(this);
         button->setObjectName(QStringLiteral("minimumRating%1").arg(value));
         button->setAutoRaise(true);
-        button->setText(value == 0 ? QStringLiteral("Any") : QStringLiteral("☆"));
+        if (value == 0) {
+            button->setText(QStringLiteral("Any"));
+            button->setCheckable(true);
+        } else {
+            button->setIconSize(QSize(18, 18));
+        }
         button->setAccessibleName(value == 0 ? QStringLiteral("Any rating") : QStringLiteral("%1 stars").arg(value));
         ratingRow->addWidget(button);
         m_ratingButtons.append(button);
@@ -125,6 +138,7 @@ GalleryFilterPopover::GalleryFilterPopover(QWidget *parent) : QFrame(parent, Qt:
 
     m_divider = new QFrame(this);
     m_divider->setFrameShape(QFrame::HLine);
+    m_divider->setFrameShadow(QFrame::Sunken);
     layout->addWidget(m_divider);
     m_clearAll = new QPushButton(QStringLiteral("Clear All Filters"), this);
     m_clearAll->setObjectName(QStringLiteral("clearAllFiltersButton"));
@@ -133,6 +147,19 @@ GalleryFilterPopover::GalleryFilterPopover(QWidget *parent) : QFrame(parent, Qt:
             [this] { edit([](GalleryFilterState &state) { state.clearPopoverFilters(); }); });
 
     updateControls();
+}
+
+void GalleryFilterPopover::popUpBelow(QWidget *anchor)
+{
+    // Centred under the anchor, kept inside the anchor's window and screen.
+    const QPoint below = anchor->mapToGlobal(QPoint(anchor->width() / 2, anchor->height() + 2));
+    QRect bounds = anchor->window()->geometry();
+    if (const QScreen *screen = anchor->screen())
+        bounds = bounds.intersected(screen->availableGeometry());
+    int x = below.x() - width() / 2;
+    x = std::max(bounds.left(), std::min(x, bounds.right() + 1 - width()));
+    move(x, below.y());
+    show();
 }
 
 void GalleryFilterPopover::setState(const GalleryFilterState &state)
@@ -158,12 +185,13 @@ void GalleryFilterPopover::updateControls()
     m_from->setDate(m_state.filterDateFrom.value_or(distantPast()).toLocalTime().date());
     m_to->setDate(m_state.filterDateTo.value_or(QDateTime::currentDateTime()).toLocalTime().date());
     m_clearDates->setVisible(m_state.filterDateFrom || m_state.filterDateTo);
+    m_ratingButtons[0]->setChecked(m_state.filterMinRating == 0);
     for (int value = 1; value <= 5; ++value) {
         QToolButton *star = m_ratingButtons[value];
         const bool filled = value <= m_state.filterMinRating;
-        star->setText(filled ? QStringLiteral("★") : QStringLiteral("☆"));
-        star->setStyleSheet(filled ? QStringLiteral("color: #e6b800;") : QString());
-        star->setEnabled(true);
+        star->setProperty("filled", filled);
+        star->setIcon(filled ? Icons::icon(QStringLiteral("star.fill"), Theme::studioGold())
+                             : Icons::icon(QStringLiteral("star"), palette().color(QPalette::PlaceholderText)));
     }
     m_size->setCurrentIndex(int(allSizeCategories.indexOf(m_state.filterSizeCategory)));
     const bool anyActive = m_state.activeFilterCount() > 0;

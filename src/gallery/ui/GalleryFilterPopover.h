@@ -21,6 +21,8 @@ public:
 
     // Shows the state's values without reporting them back.
     void setState(const GalleryFilterState &state);
+    // Opens under the anchor, inside its window.
+    void popUpBelow(QWidget *anchor);
 
 signals:
     void stateEdited(const GalleryFilterState &state);

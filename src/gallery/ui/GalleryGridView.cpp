@@ -23,9 +23,9 @@ GalleryGridView::GalleryGridView(ImageCache &cache, GalleryTileDelegate &delegat
     connect(&delegate, &GalleryTileDelegate::repaintNeeded, this, [this](const QModelIndex &index) {
         viewport()->update(visualRect(index).adjusted(-12, -12, 12, 12));
     });
-    // A thumbnail that lands repaints the cells on screen.
-    connect(&cache, &ImageCache::imageReady, this, [this] { viewport()->update(); });
-    connect(&cache, &ImageCache::imageFailed, this, [this] { viewport()->update(); });
+    // A picture that lands (or fails) repaints the cells on screen that show it, not all of them.
+    connect(&cache, &ImageCache::imageReady, this, &GalleryGridView::repaintPicture);
+    connect(&cache, &ImageCache::imageFailed, this, &GalleryGridView::repaintPicture);
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &GalleryGridView::scheduleChecks);
     setGridMode(true);
 }
@@ -48,9 +48,25 @@ void GalleryGridView::setGridMode(bool grid)
         setGridSize(QSize());
         setSpacing(0);
     }
+    // Cards stand out on the window colour; list rows sit on the base colour as lists do.
+    viewport()->setBackgroundRole(grid ? QPalette::Window : QPalette::Base);
     setSelectionRectVisible(false);
     layoutTiles();
     scheduleChecks();
+}
+
+int GalleryGridView::layoutWidth() const
+{
+    // The width QListView lays items out in: it keeps room for a vertical scroll bar that may
+    // appear, so that showing it does not rewrap the grid.
+    int width = maximumViewportSize().width();
+    if (verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded) {
+        width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+        if (style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, this))
+            width -= 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    }
+    // An item wraps when it would reach past the last pixel, so a row fits one pixel less.
+    return width - 1;
 }
 
 void GalleryGridView::layoutTiles()
@@ -59,14 +75,38 @@ void GalleryGridView::layoutTiles()
         doItemsLayout();
         return;
     }
-    const int available = std::max(viewport()->width(), minTile + gap);
+    // As many columns as fit at the narrowest tile; the tiles then widen to fill the row, up to the widest.
+    const int available = std::max(layoutWidth(), minTile + gap);
     m_columns = std::max(1, available / (minTile + gap));
-    const int cell = std::min(maxTile + gap, available / m_columns);
-    const int tile = cell - gap;
+    const int tile = std::min(maxTile, available / m_columns - gap);
     m_delegate.setTileWidth(tile);
-    const QSize size(cell, std::clamp(tile, minTile, maxTile) + GalleryTileDelegate::textHeight + gap);
+    const QSize size(tile + gap, GalleryTileDelegate::tileHeight(tile, font()) + gap);
     if (gridSize() != size)
         setGridSize(size);
+}
+
+void GalleryGridView::repaintPicture(const QString &key)
+{
+    if (!model())
+        return;
+    const QRect area = viewport()->rect();
+    const QModelIndex topLeft = indexAt(area.topLeft() + QPoint(1, 1));
+    const int first = topLeft.isValid() ? topLeft.row() : nearbyRows().first;
+    const int perLine = m_grid ? m_columns : 1;
+    const int lineHeight = m_grid ? std::max(1, gridSize().height()) : GalleryTileDelegate::listRowHeight;
+    const int last = std::min(model()->rowCount() - 1, first + (area.height() / lineHeight + 2) * perLine);
+    for (int row = std::max(0, first); row <= last; ++row) {
+        const QModelIndex index = model()->index(row, 0);
+        if (m_delegate.pictureKey(index.data(GalleryItemModel::ImagePathRole).toString()) == key)
+            viewport()->update(visualRect(index));
+    }
+}
+
+void GalleryGridView::changeEvent(QEvent *event)
+{
+    QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        layoutTiles();
 }
 
 void GalleryGridView::resizeEvent(QResizeEvent *event)

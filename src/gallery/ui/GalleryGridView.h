@@ -33,6 +33,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -40,7 +41,9 @@ protected:
     void reset() override;
 
 private:
+    int layoutWidth() const;
     void layoutTiles();
+    void repaintPicture(const QString &key);
     void scheduleChecks();
     void runChecks();
 

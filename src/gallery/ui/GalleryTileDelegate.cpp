@@ -2,19 +2,19 @@
 
 #include "gallery/GalleryItemModel.h"
 #include "gallery/ImageCache.h"
+#include "gallery/ImageDecoding.h"
+#include "shell/Theme.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmapCache>
 #include <QToolTip>
 
 namespace {
 
-constexpr int cornerRadius = 10;
-constexpr int badgeSize = 24;
+namespace Rendering = GalleryTileRendering;
 
 void paintShadow(QPainter *painter, const QRectF &rect, QColor color, double radius, double offset)
 {
@@ -27,54 +27,39 @@ void paintShadow(QPainter *painter, const QRectF &rect, QColor color, double rad
         color.setAlphaF(baseAlpha / steps);
         painter->setBrush(color);
         painter->drawRoundedRect(rect.adjusted(-grow / 2, -grow / 2 + offset, grow / 2, grow / 2 + offset),
-                                 cornerRadius + grow / 2, cornerRadius + grow / 2);
+                                 Rendering::cornerRadius + grow / 2, Rendering::cornerRadius + grow / 2);
     }
 }
 
-// The shadow of a tile of this size, drawn once.
-QPixmap shadowPixmap(QSize size, QColor color, double radius, double offset)
+constexpr int shadowMargin = 16;
+
+// The shadow of a card of this size, drawn once.
+QPixmap shadowPixmap(QSize size, QColor color, double radius, double offset, qreal dpr)
 {
-    const QString key = QStringLiteral("gallery-shadow:%1x%2:%3:%4:%5")
-                            .arg(size.width()).arg(size.height()).arg(color.rgba()).arg(radius).arg(offset);
+    const QString key = QStringLiteral("gallery-shadow:%1x%2:%3:%4:%5@%6")
+                            .arg(size.width()).arg(size.height()).arg(color.rgba()).arg(radius).arg(offset).arg(dpr);
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;
-    const int margin = 16;
-    pixmap = QPixmap(size + QSize(2 * margin, 2 * margin));
+    pixmap = QPixmap((size + QSize(2 * shadowMargin, 2 * shadowMargin)) * dpr);
+    pixmap.setDevicePixelRatio(dpr);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    paintShadow(&painter, QRectF(QPointF(margin, margin), QSizeF(size)), color, radius, offset);
+    paintShadow(&painter, QRectF(QPointF(shadowMargin, shadowMargin), QSizeF(size)), color, radius, offset);
     painter.end();
     QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 
-// The thumbnail filling a square of this side with rounded corners, scaled once per size.
-QPixmap tilePixmap(const QString &path, const QImage &thumbnail, QSize size)
+// The model's own item where the model is the gallery's, so painting copies nothing.
+const ArtworkItem &itemOf(const QModelIndex &index, ArtworkItem &fallback)
 {
-    const QString key = QStringLiteral("gallery-tile:%1x%2:%3:").arg(size.width()).arg(size.height()).arg(thumbnail.cacheKey()) + path;
-    QPixmap pixmap;
-    if (QPixmapCache::find(key, &pixmap))
-        return pixmap;
-    pixmap = QPixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    QPainterPath clip;
-    clip.addRoundedRect(QRectF(QPointF(), QSizeF(size)), cornerRadius, cornerRadius);
-    painter.setClipPath(clip);
-    const QSizeF covered = QSizeF(thumbnail.size()).scaled(QSizeF(size), Qt::KeepAspectRatioByExpanding);
-    QRectF target(QPointF(), covered);
-    target.moveCenter(QRectF(QPointF(), QSizeF(size)).center());
-    painter.drawImage(target, thumbnail);
-    painter.end();
-    QPixmapCache::insert(key, pixmap);
-    return pixmap;
+    if (const auto *model = qobject_cast<const GalleryItemModel *>(index.model()))
+        return model->itemAt(index.row());
+    fallback = index.data(GalleryItemModel::ItemRole).value<ArtworkItem>();
+    return fallback;
 }
-
-QString sizeText(const ArtworkItem &item) { return QStringLiteral("%1x%2").arg(item.width).arg(item.height); }
 
 } // namespace
 
@@ -126,28 +111,18 @@ double GalleryTileDelegate::hoverScale(const QModelIndex &index) const
     return m_reducedMotion ? 1.0 : 1.0 + 0.02 * hoverProgress(index);
 }
 
+int GalleryTileDelegate::tileHeight(int width, const QFont &font) { return Rendering::cardHeight(width, font); }
+
 QSize GalleryTileDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
     if (m_mode == Mode::List)
         return {std::max(option.rect.width(), 300), listRowHeight};
-    return {m_tileWidth, std::clamp(m_tileWidth, 200, 280) + textHeight};
+    return QSize(m_tileWidth, tileHeight(m_tileWidth, option.font)) + QSize(2 * cellMargin, 2 * cellMargin);
 }
 
-QRect GalleryTileDelegate::imageRect(const QRect &cell) const
-{
-    const int side = std::clamp(cell.width(), 200, 280);
-    return {cell.left(), cell.top(), cell.width(), side};
-}
+QRect GalleryTileDelegate::favoriteBadgeRect(const QRect &image) { return Rendering::favoriteBadgeRect(image); }
 
-QRect GalleryTileDelegate::favoriteBadgeRect(const QRect &image)
-{
-    return {image.left() + 8, image.top() + 8, badgeSize, badgeSize};
-}
-
-QRect GalleryTileDelegate::ratingBadgeRect(const QRect &image)
-{
-    return {image.right() - 8 - 2 * badgeSize, image.top() + 8, 2 * badgeSize, badgeSize};
-}
+QRect GalleryTileDelegate::ratingBadgeRect(const QRect &image) { return Rendering::ratingBadgeRect(image); }
 
 QString GalleryTileDelegate::relativeTime(const QDateTime &when, const QDateTime &now)
 {
@@ -172,179 +147,117 @@ QString GalleryTileDelegate::relativeTime(const QDateTime &when, const QDateTime
     return ago(seconds / (365 * 86400), "year");
 }
 
-QImage GalleryTileDelegate::imageFor(const QString &path, bool thumbnail) const
+QString GalleryTileDelegate::pictureKey(const QString &path) const
 {
-    const QString key = thumbnail ? QString() : path;
-    QImage image = thumbnail ? m_cache.cachedThumbnail(path, thumbnailMaxSize) : m_cache.cachedImage(path);
-    if (image.isNull()) {
+    return m_mode == Mode::Grid ? thumbnailCacheKey(path, thumbnailMaxSize) : path;
+}
+
+Rendering::Picture GalleryTileDelegate::pictureFor(const QString &path) const
+{
+    const bool thumbnail = m_mode == Mode::Grid;
+    Rendering::Picture picture;
+    picture.image = thumbnail ? m_cache.cachedThumbnail(path, thumbnailMaxSize) : m_cache.cachedImage(path);
+    if (!picture.image.isNull()) {
+        picture.state = Rendering::Picture::State::Ready;
+    } else if (m_cache.hasFailed(pictureKey(path))) {
+        picture.state = Rendering::Picture::State::Failed;
+    } else {
+        picture.state = Rendering::Picture::State::Loading;
         if (thumbnail)
             m_cache.requestThumbnail(path, thumbnailMaxSize);
         else
             m_cache.requestImage(path);
     }
-    return image;
+    return picture;
+}
+
+QPixmap GalleryTileDelegate::rendered(char kind, const ArtworkItem &item, QSize size, const QStyleOptionViewItem &option,
+                                      qreal devicePixelRatio) const
+{
+    const Rendering::Picture picture = pictureFor(item.imagePath);
+    const Rendering::Look look{option.palette, option.font, devicePixelRatio};
+    const QString when = relativeTime(item.createdAt, QDateTime::currentDateTimeUtc());
+    const QString key = Rendering::renderKey(kind, item, picture, size, look, when);
+    if (const QPixmap *kept = m_rendered.object(key))
+        return *kept;
+    QPixmap pixmap = kind == 'g' ? Rendering::card(item, picture, size, look, when)
+                                 : Rendering::row(item, picture, size, look, when);
+    const qint64 costKiB = std::max<qint64>(1, qint64(pixmap.width()) * pixmap.height() * 4 / 1024);
+    m_rendered.insert(key, new QPixmap(pixmap), int(costKiB));
+    return pixmap;
 }
 
 void GalleryTileDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
+    ArtworkItem fallback;
+    const ArtworkItem &item = itemOf(index, fallback);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->setRenderHint(QPainter::SmoothPixmapTransform);
     if (m_mode == Mode::Grid)
-        paintTile(painter, option, index);
+        paintTile(painter, option, item, index);
     else
-        paintRow(painter, option, index);
+        paintRow(painter, option, item);
     painter->restore();
 }
 
-void GalleryTileDelegate::paintTile(QPainter *painter, const QStyleOptionViewItem &option,
+void GalleryTileDelegate::paintTile(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item,
                                     const QModelIndex &index) const
 {
-    const ArtworkItem item = index.data(GalleryItemModel::ItemRole).value<ArtworkItem>();
-    const QPalette &palette = option.palette;
-    const QRect cell = option.rect.adjusted(8, 8, -8, -8); // half the 16-point gap on each side
+    const QRect card = cardRect(option.rect);
+    const qreal dpr = painter->device()->devicePixelRatioF();
     const double hover = hoverProgress(index);
     const double scale = hoverScale(index);
-
-    painter->translate(QRectF(cell).center());
-    painter->scale(scale, scale);
-    painter->translate(-QRectF(cell).center());
+    if (scale != 1.0) {
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        painter->translate(QRectF(card).center());
+        painter->scale(scale, scale);
+        painter->translate(-QRectF(card).center());
+    }
 
     const bool hovered = hover > 0.5;
-    QColor shadow = QColor(0, 0, 0, int(0.08 * 255));
-    if (hovered) {
-        shadow = palette.color(QPalette::Highlight);
-        shadow.setAlphaF(0.30);
-    }
-    painter->drawPixmap(cell.topLeft() - QPoint(16, 16),
-                        shadowPixmap(cell.size(), shadow, hovered ? 8 : 3, hovered ? 4 : 1));
-    QPainterPath tile;
-    tile.addRoundedRect(cell, cornerRadius, cornerRadius);
-    painter->fillPath(tile, palette.color(QPalette::Base));
+    const QColor shadow = hovered ? Theme::withOpacity(Theme::studioPurple(), 0.30) : QColor(0, 0, 0, int(0.08 * 255));
+    painter->drawPixmap(card.topLeft() - QPoint(shadowMargin, shadowMargin),
+                        shadowPixmap(card.size(), shadow, hovered ? 8 : 3, hovered ? 4 : 1, dpr));
+    painter->drawPixmap(card.topLeft(), rendered('g', item, card.size(), option, dpr));
 
-    const QRect image = imageRect(cell);
-    painter->save();
-    const QImage thumbnail = imageFor(item.imagePath, true);
-    if (!thumbnail.isNull()) {
-        // Fills the square: scaled to cover, the overflow cut.
-        painter->drawPixmap(image.topLeft(), tilePixmap(item.imagePath, thumbnail, image.size()));
-    } else {
-        painter->fillRect(image, palette.color(QPalette::AlternateBase));
-        const QIcon placeholder = QIcon::fromTheme(QStringLiteral("image-x-generic"));
-        const QRect iconRect(image.center() - QPoint(24, 24), QSize(48, 48));
-        if (!placeholder.isNull())
-            placeholder.paint(painter, iconRect);
-        else
-            painter->drawText(iconRect, Qt::AlignCenter, QStringLiteral("🖼"));
-    }
-    painter->restore();
-
-    if (item.favorite) {
-        const QRect badge = favoriteBadgeRect(image);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(QColor(0, 0, 0, 110));
-        painter->drawEllipse(badge);
-        painter->setPen(QColor(255, 80, 110));
-        painter->drawText(badge, Qt::AlignCenter, QStringLiteral("♥"));
-    }
-    if (item.rating > 0) {
-        const QRect badge = ratingBadgeRect(image);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(QColor(0, 0, 0, 110));
-        painter->drawRoundedRect(badge, badgeSize / 2, badgeSize / 2);
-        painter->setPen(QColor(255, 210, 60));
-        painter->drawText(badge, Qt::AlignCenter, QStringLiteral("★ %1").arg(item.rating));
-    }
-
-    QRect text(cell.left() + 8, image.bottom() + 6, cell.width() - 16, textHeight - 12);
-    const QFontMetrics metrics(option.font);
-    painter->setPen(palette.color(QPalette::Text));
-    painter->drawText(text.left(), text.top() + metrics.ascent(),
-                      metrics.elidedText(item.prompt, Qt::ElideRight, text.width()));
-    QFont small = option.font;
-    small.setPointSizeF(option.font.pointSizeF() * 0.85);
-    painter->setFont(small);
-    const QFontMetrics smallMetrics(small);
-    painter->setPen(palette.color(QPalette::PlaceholderText));
-    int y = text.top() + metrics.height() + smallMetrics.ascent();
-    painter->drawText(text.left(), y, smallMetrics.elidedText(item.model, Qt::ElideRight, text.width()));
-    y += smallMetrics.height();
-    painter->drawText(text.left(), y,
-                      sizeText(item) + QStringLiteral("  ·  ")
-                          + relativeTime(item.createdAt, QDateTime::currentDateTimeUtc()));
-
-    painter->setBrush(Qt::NoBrush);
-    const bool selected = option.state & QStyle::State_Selected;
-    if (selected) {
-        painter->setPen(QPen(palette.color(QPalette::Highlight), 2));
-        painter->drawRoundedRect(QRectF(cell).adjusted(1, 1, -1, -1), cornerRadius, cornerRadius);
+    if (option.state & QStyle::State_Selected) {
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(QPen(Theme::studioPurple(), 2));
+        painter->drawRoundedRect(QRectF(card).adjusted(1, 1, -1, -1), Rendering::cornerRadius, Rendering::cornerRadius);
     }
 }
 
-void GalleryTileDelegate::paintRow(QPainter *painter, const QStyleOptionViewItem &option,
-                                   const QModelIndex &index) const
+void GalleryTileDelegate::paintRow(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item) const
 {
-    const ArtworkItem item = index.data(GalleryItemModel::ItemRole).value<ArtworkItem>();
-    const QPalette &palette = option.palette;
-    const QRect row = option.rect.adjusted(8, 4, -8, -4);
+    const QRect row = option.rect.adjusted(8, 3, -8, -3);
     if (option.state & QStyle::State_Selected) {
-        QColor selection = palette.color(QPalette::Highlight);
-        selection.setAlphaF(0.18);
         painter->setPen(Qt::NoPen);
-        painter->setBrush(selection);
+        painter->setBrush(Theme::withOpacity(Theme::studioPurple(), 0.16));
         painter->drawRoundedRect(row, 8, 8);
     }
-    const QRect image(row.left() + 4, row.top() + (row.height() - 60) / 2, 60, 60);
-    QPainterPath clip;
-    clip.addRoundedRect(image, 6, 6);
-    painter->save();
-    painter->setClipPath(clip);
-    const QImage full = imageFor(item.imagePath, false);
-    if (!full.isNull()) {
-        const QSizeF covered = QSizeF(full.size()).scaled(image.size(), Qt::KeepAspectRatioByExpanding);
-        QRectF target(QPointF(), covered);
-        target.moveCenter(QRectF(image).center());
-        painter->drawImage(target, full);
-    } else {
-        painter->fillRect(image, palette.color(QPalette::AlternateBase));
-    }
-    painter->restore();
-
-    const int textLeft = image.right() + 12;
-    const int textWidth = row.right() - textLeft - 120;
-    const QFontMetrics metrics(option.font);
-    painter->setPen(palette.color(QPalette::Text));
-    painter->drawText(textLeft, row.top() + 8 + metrics.ascent(),
-                      metrics.elidedText(item.prompt, Qt::ElideRight, std::max(textWidth, 40)));
-    QString stars;
-    for (int n = 1; n <= 5; ++n)
-        stars += n <= item.rating ? QStringLiteral("★") : QStringLiteral("☆");
-    painter->setPen(QColor(230, 180, 40));
-    painter->drawText(textLeft, row.top() + 8 + metrics.height() + metrics.ascent(), stars);
-    painter->setPen(palette.color(QPalette::PlaceholderText));
-    painter->drawText(textLeft, row.top() + 8 + 2 * metrics.height() + metrics.ascent(),
-                      sizeText(item) + QStringLiteral("  ") + item.model);
-    QRect trailing(row.right() - 116, row.top(), 112, row.height());
-    painter->drawText(trailing, Qt::AlignRight | Qt::AlignVCenter,
-                      (item.favorite ? QStringLiteral("♥  ") : QString())
-                          + relativeTime(item.createdAt, QDateTime::currentDateTimeUtc()));
+    painter->drawPixmap(row.topLeft(), rendered('l', item, row.size(), option, painter->device()->devicePixelRatioF()));
 }
 
 bool GalleryTileDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                                     const QModelIndex &index)
 {
-    if (event->type() != QEvent::ToolTip || m_mode != Mode::Grid || !index.isValid())
+    if (event->type() != QEvent::ToolTip || !index.isValid())
         return QStyledItemDelegate::helpEvent(event, view, option, index);
-    const ArtworkItem item = index.data(GalleryItemModel::ItemRole).value<ArtworkItem>();
-    const QRect image = imageRect(option.rect.adjusted(8, 8, -8, -8));
-    if (item.favorite && favoriteBadgeRect(image).contains(event->pos())) {
-        QToolTip::showText(event->globalPos(), QStringLiteral("Favorited"), view);
-        return true;
+    ArtworkItem fallback;
+    const ArtworkItem &item = itemOf(index, fallback);
+    if (m_mode == Mode::Grid) {
+        const QRect image = Rendering::imageRect(cardRect(option.rect));
+        if (item.favorite && favoriteBadgeRect(image).contains(event->pos())) {
+            QToolTip::showText(event->globalPos(), QStringLiteral("Favorited"), view);
+            return true;
+        }
+        if (item.rating > 0 && ratingBadgeRect(image).contains(event->pos())) {
+            QToolTip::showText(event->globalPos(), QStringLiteral("Rating: %1/5").arg(item.rating), view);
+            return true;
+        }
     }
-    if (item.rating > 0 && ratingBadgeRect(image).contains(event->pos())) {
-        QToolTip::showText(event->globalPos(), QStringLiteral("Rating: %1/5").arg(item.rating), view);
-        return true;
-    }
-    QToolTip::hideText();
+    // Tiles show one line of the prompt; the tooltip has all of it.
+    QToolTip::showText(event->globalPos(), QStringLiteral("<p>%1</p>").arg(item.prompt.toHtmlEscaped()), view,
+                       option.rect);
     return true;
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "gallery/GalleryModels.h"
+#include "gallery/ui/GalleryTileRendering.h"
+
+#include <QCache>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 #include <QVariantAnimation>
@@ -8,7 +12,8 @@ class ImageCache;
 
 // Paints one gallery item: a tile of the grid (thumbnail, badges, prompt, model, size, relative
 // time, hover shadow and scale, the selected outline) or a row of the list. Images come from the
-// cache; a missing one is requested and the view repaints when it lands.
+// cache; a missing one is requested and the view repaints when it lands. The still part of each
+// tile is drawn once into a pixmap and kept while it looks the same.
 class GalleryTileDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -16,15 +21,20 @@ class GalleryTileDelegate : public QStyledItemDelegate
 public:
     enum class Mode { Grid, List };
     static constexpr double thumbnailMaxSize = 256;
-    static constexpr int textHeight = 74;
     static constexpr int listRowHeight = 76;
+    // Half the gap between tiles: a cell is the card with this margin all round.
+    static constexpr int cellMargin = 8;
+    // What the kept pixmaps may cost, in kilobytes.
+    static constexpr int renderedCostLimitKiB = 48 * 1024;
 
     GalleryTileDelegate(ImageCache &cache, QObject *parent = nullptr);
 
     void setMode(Mode mode) { m_mode = mode; }
     Mode mode() const { return m_mode; }
+    // The card's width in the grid; its height follows from the width and the font.
     void setTileWidth(int width) { m_tileWidth = width; }
     int tileWidth() const { return m_tileWidth; }
+    static int tileHeight(int width, const QFont &font);
     void setReducedMotion(bool reduced) { m_reducedMotion = reduced; }
     bool reducedMotion() const { return m_reducedMotion; }
     // The hovered row; its change animates unless motion is reduced.
@@ -38,19 +48,25 @@ public:
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
 
-    // Where the badges sit inside a tile rectangle (for tooltips).
+    // The card inside a grid cell, and where its badges sit (for tooltips).
+    static QRect cardRect(const QRect &cell) { return cell.adjusted(cellMargin, cellMargin, -cellMargin, -cellMargin); }
     static QRect favoriteBadgeRect(const QRect &imageRect);
     static QRect ratingBadgeRect(const QRect &imageRect);
     static QString relativeTime(const QDateTime &when, const QDateTime &now);
+
+    // The cache key of the picture a row shows in the current mode.
+    QString pictureKey(const QString &path) const;
 
 signals:
     void repaintNeeded(const QModelIndex &index);
 
 private:
-    void paintTile(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
-    void paintRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
-    QImage imageFor(const QString &path, bool thumbnail) const;
-    QRect imageRect(const QRect &cell) const;
+    void paintTile(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item,
+                   const QModelIndex &index) const;
+    void paintRow(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item) const;
+    GalleryTileRendering::Picture pictureFor(const QString &path) const;
+    QPixmap rendered(char kind, const ArtworkItem &item, QSize size, const QStyleOptionViewItem &option,
+                     qreal devicePixelRatio) const;
 
     ImageCache &m_cache;
     Mode m_mode = Mode::Grid;
@@ -59,4 +75,5 @@ private:
     QPersistentModelIndex m_hovered;
     QPersistentModelIndex m_leaving;
     QVariantAnimation m_hoverAnimation;
+    mutable QCache<QString, QPixmap> m_rendered{renderedCostLimitKiB};
 };

@@ -5,12 +5,16 @@
 #include "gallery/ui/GalleryFilterPopover.h"
 #include "gallery/ui/GalleryGridView.h"
 #include "gallery/ui/GalleryTileDelegate.h"
+#include "shell/Theme.h"
+#include "shell/ui/Icons.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -25,16 +29,27 @@
 
 namespace {
 
-// A theme icon where the desktop has one, else a short text.
-void decorate(QToolButton *button, const char *iconName, const QString &fallback)
+constexpr int toolbarIconSize = 18;
+
+QColor secondaryColour(const QWidget *widget) { return widget->palette().color(QPalette::PlaceholderText); }
+
+// A tool button's text and icon in this colour, or in the palette's own when it is invalid.
+void tint(QToolButton *button, const QColor &colour)
 {
-    const QIcon icon = QIcon::fromTheme(QLatin1String(iconName));
-    if (!icon.isNull()) {
-        button->setIcon(icon);
-        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    } else {
-        button->setText(fallback);
-    }
+    QPalette palette = button->parentWidget() ? button->parentWidget()->palette() : QApplication::palette();
+    if (colour.isValid())
+        palette.setColor(QPalette::ButtonText, colour);
+    button->setPalette(palette);
+}
+
+// The application's logo, drawn sharp at the screen's pixel ratio.
+QPixmap logoPixmap(int side, qreal dpr)
+{
+    QImageReader reader(QStringLiteral(":/logo.svg"));
+    reader.setScaledSize(QSize(side, side) * dpr);
+    QPixmap pixmap = QPixmap::fromImage(reader.read());
+    pixmap.setDevicePixelRatio(dpr);
+    return pixmap;
 }
 
 QString countText(qsizetype shown, qint64 total) { return QStringLiteral("%1 of %2 images").arg(shown).arg(total); }
@@ -56,6 +71,7 @@ GalleryView::GalleryView(BackendViewModel &backend, ImageCache &cache, const QSt
     layout->addWidget(toolbar);
     auto *divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Sunken);
     layout->addWidget(divider);
     buildContent();
     layout->addWidget(m_pages, 1);
@@ -105,9 +121,7 @@ void GalleryView::buildToolbar(QWidget *row)
     m_search->setPlaceholderText(QStringLiteral("Search prompts, tags, models..."));
     m_search->setToolTip(QStringLiteral("Search by prompt text, tags, model name, or artwork title (Ctrl+F)"));
     m_search->setClearButtonEnabled(true);
-    const QIcon find = QIcon::fromTheme(QStringLiteral("edit-find"));
-    if (!find.isNull())
-        m_search->addAction(find, QLineEdit::LeadingPosition);
+    m_search->addAction(Icons::icon(QStringLiteral("magnifyingglass"), secondaryColour(this)), QLineEdit::LeadingPosition);
     layout->addWidget(m_search, 1);
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
         GalleryFilterState state = m_state;
@@ -134,12 +148,13 @@ void GalleryView::buildToolbar(QWidget *row)
     auto *modes = new QButtonGroup(m_viewSwitch);
     m_gridButton = new QToolButton(m_viewSwitch);
     m_gridButton->setObjectName(QStringLiteral("gridModeButton"));
-    decorate(m_gridButton, "view-grid", QStringLiteral("▦"));
+    m_gridButton->setIcon(Icons::paletteIcon(QStringLiteral("square.grid.2x2")));
     m_listButton = new QToolButton(m_viewSwitch);
     m_listButton->setObjectName(QStringLiteral("listModeButton"));
-    decorate(m_listButton, "view-list-details", QStringLiteral("☰"));
+    m_listButton->setIcon(Icons::paletteIcon(QStringLiteral("list.bullet")));
     for (QToolButton *button : {m_gridButton, m_listButton}) {
         button->setCheckable(true);
+        button->setIconSize(QSize(16, 16));
         button->setToolTip(m_viewSwitch->toolTip());
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         modes->addButton(button);
@@ -152,6 +167,7 @@ void GalleryView::buildToolbar(QWidget *row)
     m_favorites = new QToolButton(row);
     m_favorites->setObjectName(QStringLiteral("favoritesToggle"));
     m_favorites->setCheckable(true);
+    m_favorites->setIconSize(QSize(toolbarIconSize, toolbarIconSize));
     m_favorites->setToolTip(QStringLiteral("Show only favorited artwork"));
     layout->addWidget(m_favorites);
     connect(m_favorites, &QToolButton::toggled, this, [this](bool on) {
@@ -163,7 +179,7 @@ void GalleryView::buildToolbar(QWidget *row)
     m_filterButton = new QToolButton(row);
     m_filterButton->setObjectName(QStringLiteral("filterButton"));
     m_filterButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_filterButton->setIcon(QIcon::fromTheme(QStringLiteral("view-filter")));
+    m_filterButton->setIconSize(QSize(toolbarIconSize, toolbarIconSize));
     layout->addWidget(m_filterButton);
     m_popover = new GalleryFilterPopover(this);
     connect(m_filterButton, &QToolButton::clicked, this, [this] {
@@ -173,8 +189,7 @@ void GalleryView::buildToolbar(QWidget *row)
         }
         m_popover->setState(m_state);
         m_popover->adjustSize();
-        m_popover->move(m_filterButton->mapToGlobal(QPoint(0, m_filterButton->height())));
-        m_popover->show();
+        m_popover->popUpBelow(m_filterButton);
     });
     connect(m_popover, &GalleryFilterPopover::stateEdited, this, [this](const GalleryFilterState &edited) {
         GalleryFilterState state = m_state;
@@ -189,6 +204,7 @@ void GalleryView::buildToolbar(QWidget *row)
     m_selectionButton = new QToolButton(row);
     m_selectionButton->setObjectName(QStringLiteral("selectionButton"));
     m_selectionButton->setCheckable(true);
+    m_selectionButton->setIconSize(QSize(toolbarIconSize, toolbarIconSize));
     layout->addWidget(m_selectionButton);
     connect(m_selectionButton, &QToolButton::toggled, this, [this](bool on) {
         m_selectionMode = on;
@@ -200,6 +216,7 @@ void GalleryView::buildToolbar(QWidget *row)
     m_collectionButton->setObjectName(QStringLiteral("collectionMenu"));
     m_collectionButton->setPopupMode(QToolButton::InstantPopup);
     m_collectionButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_collectionButton->setIconSize(QSize(16, 16));
     m_collectionButton->setMaximumWidth(140);
     m_collectionButton->setToolTip(QStringLiteral("Filter by collection"));
     m_collectionMenu = new QMenu(m_collectionButton);
@@ -211,11 +228,13 @@ void GalleryView::buildToolbar(QWidget *row)
     m_moreButton->setObjectName(QStringLiteral("moreActionsMenu"));
     m_moreButton->setAutoRaise(true);
     m_moreButton->setPopupMode(QToolButton::InstantPopup);
-    m_moreButton->setText(QStringLiteral("…"));
+    m_moreButton->setIcon(Icons::paletteIcon(QStringLiteral("ellipsis.circle")));
+    m_moreButton->setIconSize(QSize(toolbarIconSize, toolbarIconSize));
+    m_moreButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
     m_moreButton->setToolTip(QStringLiteral("More actions"));
     m_moreButton->setAccessibleName(QStringLiteral("More actions"));
     auto *moreMenu = new QMenu(m_moreButton);
-    QAction *refreshAction = moreMenu->addAction(QIcon::fromTheme(QStringLiteral("view-refresh")),
+    QAction *refreshAction = moreMenu->addAction(Icons::paletteIcon(QStringLiteral("arrow.clockwise")),
                                                  QStringLiteral("Refresh (Ctrl+R)"));
     refreshAction->setObjectName(QStringLiteral("refreshAction"));
     refreshAction->setStatusTip(QStringLiteral("Refresh gallery"));
@@ -257,17 +276,13 @@ void GalleryView::buildContent()
     m_emptyPage->setAutoFillBackground(true);
     {
         QPalette palette = m_emptyPage->palette();
-        QLinearGradient gradient(0, 0, 0, 1);
+        QLinearGradient gradient = Theme::studioEmpty(QRectF(0, 0, 1, 1));
         gradient.setCoordinateMode(QGradient::ObjectMode);
-        QColor top = palette.color(QPalette::AlternateBase), bottom = top;
-        top.setAlphaF(0.5);
-        bottom.setAlphaF(0.2);
-        gradient.setColorAt(0, top);
-        gradient.setColorAt(1, bottom);
         palette.setBrush(QPalette::Window, gradient);
         m_emptyPage->setPalette(palette);
     }
     auto *empty = new QVBoxLayout(m_emptyPage);
+    empty->setContentsMargins(40, 24, 40, 24);
     empty->setSpacing(12);
     empty->addStretch();
     m_emptyIcon = new QLabel(m_emptyPage);
@@ -287,10 +302,24 @@ void GalleryView::buildContent()
     m_emptyText->setAlignment(Qt::AlignCenter);
     m_emptyText->setWordWrap(true);
     m_emptyText->setTextFormat(Qt::PlainText);
-    empty->addWidget(m_emptyText, 0, Qt::AlignHCenter);
+    {
+        QPalette secondary = m_emptyText->palette();
+        secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));
+        m_emptyText->setPalette(secondary);
+    }
+    empty->addWidget(m_emptyText);
     m_startCreating = new QPushButton(QStringLiteral("Start Creating"), m_emptyPage);
     m_startCreating->setObjectName(QStringLiteral("startCreatingButton"));
     m_startCreating->setDefault(true);
+    {
+        // The prominent style: the accent colour filled, white text.
+        QPalette prominent = m_startCreating->palette();
+        prominent.setColor(QPalette::Button, Theme::studioPurple());
+        prominent.setColor(QPalette::ButtonText, Qt::white);
+        m_startCreating->setPalette(prominent);
+        m_startCreating->setMinimumWidth(140);
+        m_startCreating->setMinimumHeight(32);
+    }
     empty->addWidget(m_startCreating, 0, Qt::AlignHCenter);
     empty->addStretch();
     connect(m_startCreating, &QPushButton::clicked, this, [this] { emit switchTabRequested(1); });
@@ -307,17 +336,32 @@ void GalleryView::buildContent()
     auto *hint = new QHBoxLayout(m_hint);
     hint->setContentsMargins(12, 4, 12, 4);
     hint->setSpacing(6);
-    auto *hintIcon = new QLabel(QStringLiteral("🖱"), m_hint);
+    m_hint->setAutoFillBackground(true);
+    {
+        QPalette palette = m_hint->palette();
+        palette.setColor(QPalette::Window, Theme::withOpacity(Theme::studioPurple(), 0.07));
+        m_hint->setPalette(palette);
+    }
+    auto *hintIcon = new QLabel(m_hint);
+    hintIcon->setObjectName(QStringLiteral("galleryHintIcon"));
+    hintIcon->setPixmap(Icons::pixmap(QStringLiteral("cursorarrow.click.2"), Theme::studioPurple(), 16, devicePixelRatioF()));
+    hintIcon->setFixedSize(16, 16);
     hint->addWidget(hintIcon);
     auto *hintText = new QLabel(
         QStringLiteral("Right-click any image to rate, favorite, export, or delete. Drag images out to other apps."), m_hint);
     hintText->setObjectName(QStringLiteral("galleryHintText"));
+    {
+        QPalette secondary = hintText->palette();
+        secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));
+        hintText->setPalette(secondary);
+    }
     hint->addWidget(hintText);
     hint->addStretch();
     auto *dismiss = new QToolButton(m_hint);
     dismiss->setObjectName(QStringLiteral("dismissHintButton"));
     dismiss->setAutoRaise(true);
-    decorate(dismiss, "window-close", QStringLiteral("x"));
+    dismiss->setIcon(Icons::icon(QStringLiteral("xmark"), secondaryColour(this)));
+    dismiss->setIconSize(QSize(12, 12));
     dismiss->setAccessibleName(QStringLiteral("Dismiss hint"));
     hint->addWidget(dismiss);
     connect(dismiss, &QToolButton::clicked, this, &GalleryView::dismissHint);
@@ -438,23 +482,25 @@ void GalleryView::updateToolbar()
 
     const bool favorites = m_state.showFavoritesOnly;
     m_favorites->setChecked(favorites);
-    m_favorites->setText(favorites ? QStringLiteral("♥") : QStringLiteral("♡"));
+    m_favorites->setIcon(favorites ? Icons::icon(QStringLiteral("heart.fill"), Theme::studioMagenta())
+                                   : Icons::paletteIcon(QStringLiteral("heart")));
     m_favorites->setAccessibleName(favorites ? QStringLiteral("Showing favorites only")
                                              : QStringLiteral("Show favorites only"));
 
     const int count = m_state.activeFilterCount();
-    m_filterButton->setText(count > 0 ? QStringLiteral("(%1)").arg(count)
-                                      : (m_filterButton->icon().isNull() ? QStringLiteral("Filter") : QString()));
+    m_filterButton->setText(count > 0 ? QStringLiteral("(%1)").arg(count) : QString());
+    m_filterButton->setToolButtonStyle(count > 0 ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly);
+    m_filterButton->setIcon(count > 0 ? Icons::icon(QStringLiteral("line.3.horizontal.decrease.circle.fill"), Theme::studioPurple())
+                                      : Icons::paletteIcon(QStringLiteral("line.3.horizontal.decrease.circle")));
     m_filterButton->setToolTip(count > 0 ? QStringLiteral("Filters active (%1)").arg(count)
                                          : QStringLiteral("Filter gallery by model, date, rating, or size"));
     m_filterButton->setAccessibleName(count > 0 ? QStringLiteral("Filter gallery, %1 active filters").arg(count)
                                                 : QStringLiteral("Filter gallery"));
-    m_filterButton->setStyleSheet(count > 0 ? QStringLiteral("QToolButton { color: palette(highlight); }") : QString());
+    tint(m_filterButton, count > 0 ? Theme::studioPurple() : QColor());
 
     m_selectionButton->setChecked(m_selectionMode);
-    m_selectionButton->setText(m_selectionMode ? QStringLiteral("✔") : QStringLiteral("◯"));
-    m_selectionButton->setStyleSheet(m_selectionMode ? QStringLiteral("QToolButton { color: palette(highlight); }")
-                                                     : QString());
+    m_selectionButton->setIcon(m_selectionMode ? Icons::icon(QStringLiteral("checkmark.circle.fill"), Theme::studioPurple())
+                                               : Icons::paletteIcon(QStringLiteral("checkmark.circle")));
     m_selectionButton->setToolTip(m_selectionMode ? QStringLiteral("Exit selection mode (Esc)")
                                                   : QStringLiteral("Enter selection mode"));
     m_selectionButton->setAccessibleName(m_selectionMode ? QStringLiteral("Exit selection mode")
@@ -462,12 +508,19 @@ void GalleryView::updateToolbar()
 
     const QString collection = m_state.selectedCollection.value_or(QString());
     const QString collectionText = m_state.selectedCollection ? collection : QStringLiteral("All");
-    m_collectionButton->setIcon(QIcon::fromTheme(m_state.selectedCollection ? QStringLiteral("folder-open")
-                                                                              : QStringLiteral("folder")));
+    m_collectionButton->setIcon(m_state.selectedCollection ? Icons::icon(QStringLiteral("folder.fill"), Theme::studioPurple())
+                                                           : Icons::paletteIcon(QStringLiteral("folder")));
+    // Room for the icon, the menu arrow and the button's margins; the rest is the name.
     m_collectionButton->setText(
-        m_collectionButton->fontMetrics().elidedText(collectionText, Qt::ElideRight, 140 - 36));
+        m_collectionButton->fontMetrics().elidedText(collectionText, Qt::ElideRight, 140 - 16 - 36));
     m_collectionButton->setAccessibleName(QStringLiteral("Collection: ")
                                           + (m_state.selectedCollection ? collection : QStringLiteral("All Artwork")));
+
+    for (QAction *entry : m_collectionMenu->actions()) {
+        if (entry->isCheckable())
+            entry->setChecked(m_state.selectedCollection ? entry->data().toString() == collection
+                                                         : !entry->data().isValid());
+    }
 
     m_countAction->setText(countText(shown, total));
     m_counter->setText(QStringLiteral("%1/%2").arg(shown).arg(total));
@@ -478,7 +531,11 @@ void GalleryView::updateToolbar()
 void GalleryView::updateCollectionMenu()
 {
     m_collectionMenu->clear();
+    // The chosen entry carries a check mark.
+    auto *choices = new QActionGroup(m_collectionMenu);
     QAction *all = m_collectionMenu->addAction(QStringLiteral("All Artwork"));
+    all->setCheckable(true);
+    choices->addAction(all);
     connect(all, &QAction::triggered, this, [this] {
         GalleryFilterState state = m_state;
         state.selectedCollection.reset();
@@ -488,12 +545,16 @@ void GalleryView::updateCollectionMenu()
         m_collectionMenu->addSeparator();
     for (const Collection &collection : m_store.collections()) {
         QAction *entry = m_collectionMenu->addAction(QStringLiteral("%1 (%2)").arg(collection.name).arg(collection.count));
+        entry->setCheckable(true);
+        entry->setData(collection.name);
+        choices->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, name = collection.name] {
             GalleryFilterState state = m_state;
             state.selectedCollection = name;
             setState(state);
         });
     }
+    updateToolbar();
 }
 
 void GalleryView::updateContent()
@@ -506,24 +567,23 @@ void GalleryView::updateContent()
     }
     if (m_model.rowCount() == 0) {
         const int side = 100;
+        const int symbolSide = 56;
         if (m_state.showFavoritesOnly) {
-            m_emptyIcon->setText(QStringLiteral("♥"));
+            m_emptyIcon->setFixedSize(symbolSide, symbolSide);
+            m_emptyIcon->setPixmap(Icons::pixmap(QStringLiteral("heart"), secondaryColour(this), symbolSide, devicePixelRatioF()));
             m_emptyTitle->setText(QStringLiteral("No favorites yet"));
             m_emptyText->setText(QStringLiteral("Heart your favorite artworks to see them here"));
             m_emptyText->show();
             m_startCreating->hide();
         } else if (!m_state.searchText.isEmpty()) {
-            m_emptyIcon->setText(QStringLiteral("🔍"));
+            m_emptyIcon->setFixedSize(symbolSide, symbolSide);
+            m_emptyIcon->setPixmap(
+                Icons::pixmap(QStringLiteral("magnifyingglass"), secondaryColour(this), symbolSide, devicePixelRatioF()));
             m_emptyTitle->setText(QStringLiteral("No results for \"") + m_state.searchText + u'"');
             m_emptyText->hide();
             m_startCreating->hide();
         } else {
-            const QIcon logo = QApplication::windowIcon().isNull() ? QIcon::fromTheme(QStringLiteral("com.zorbel.Pictavia"))
-                                                                   : QApplication::windowIcon();
-            if (!logo.isNull())
-                m_emptyIcon->setPixmap(logo.pixmap(side, side));
-            else
-                m_emptyIcon->clear();
+            m_emptyIcon->setPixmap(logoPixmap(side, devicePixelRatioF()));
             m_emptyIcon->setFixedSize(side, side);
             m_emptyTitle->setText(QStringLiteral("Your Gallery is Empty"));
             m_emptyText->setText(

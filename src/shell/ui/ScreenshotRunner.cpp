@@ -8,11 +8,16 @@
 #include "PictaviaApp.h"
 #include "ToastView.h"
 #include "backend/Log.h"
+#include "gallery/ui/GalleryView.h"
+#include "shell/AppNotifier.h"
 #include "shell/BackendControl.h"
 #include "shell/ToastManager.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
 #include <QPointer>
 #include <QScreen>
 #include <QTabWidget>
@@ -78,6 +83,52 @@ void ScreenshotRunner::waitForConnection(int triesLeft)
     QTimer::singleShot(100, this, [this, triesLeft] { waitForConnection(triesLeft - 1); });
 }
 
+void ScreenshotRunner::queueGalleryStates()
+{
+    auto *gallery = qobject_cast<GalleryView *>(m_app.content().tabContent(int(AppNotifier::GalleryTab)));
+    if (!gallery)
+        return;
+    const auto shot = [this](const char *name) { save(QLatin1String(name), grabWindowArea()); };
+    then(0, [&content = m_app.content()] { content.setSelectedTab(int(AppNotifier::GalleryTab)); });
+    then(100, [gallery] {
+        if (gallery->itemModel().rowCount() > 0)
+            gallery->revealItem(gallery->itemModel().itemAt(0).id);
+        gallery->setViewMode(ViewMode::List);
+    });
+    // The list decodes whole images for its rows.
+    then(1500, [gallery, shot] {
+        shot("gallery-list");
+        gallery->setViewMode(ViewMode::Grid);
+        gallery->findChild<QToolButton *>(QStringLiteral("filterButton"))->click();
+    });
+    then(400, [gallery, shot] {
+        shot("gallery-filter-popover");
+        // Stars 5 and up: nothing in the seeded gallery passes, so the empty state shows.
+        gallery->findChild<QToolButton *>(QStringLiteral("minimumRating5"))->click();
+    });
+    then(300, [gallery, shot] {
+        shot("gallery-filter-popover-active");
+        gallery->findChild<QWidget *>(QStringLiteral("filterPopover"))->hide();
+    });
+    then(300, [gallery, shot] {
+        shot("gallery-empty-state");
+        gallery->findChild<QToolButton *>(QStringLiteral("filterButton"))->click();
+        gallery->findChild<QPushButton *>(QStringLiteral("clearAllFiltersButton"))->click();
+        gallery->findChild<QWidget *>(QStringLiteral("filterPopover"))->hide();
+        gallery->search(QStringLiteral("zebra"));
+    });
+    then(300, [gallery, shot] {
+        shot("gallery-no-results");
+        gallery->search(QString());
+        auto *button = gallery->findChild<QToolButton *>(QStringLiteral("collectionMenu"));
+        button->menu()->popup(button->mapToGlobal(QPoint(0, button->height())));
+    });
+    then(400, [gallery, shot] {
+        shot("gallery-collection-menu");
+        gallery->findChild<QToolButton *>(QStringLiteral("collectionMenu"))->menu()->hide();
+    });
+}
+
 void ScreenshotRunner::start()
 {
     QDir().mkpath(m_directory);
@@ -91,6 +142,7 @@ void ScreenshotRunner::start()
                  grabWindowArea());
         });
     }
+    queueGalleryStates();
     then(0, [&content] {
         content.setSelectedTab(0);
         content.connectionBadge()->click();

@@ -11,8 +11,8 @@ class PictaviaApp;
 class ToastManager;
 
 // Renders what the user sees into PNG files: the main window on each tab once the backend has
-// connected, the connection popover, a toast, and the shared pieces on their own. Then it
-// closes the window, which ends the run.
+// connected, the gallery's other states, the connection popover, a toast, and the shared pieces
+// on their own. Then it closes the window, which ends the run.
 class ScreenshotRunner : public QObject
 {
     Q_OBJECT
@@ -31,6 +31,9 @@ private:
     void then(int delayMs, std::function<void()> action);
     void runNext();
     void waitForConnection(int triesLeft);
+    // The gallery in list mode, with the filter popover open, empty, without results and with
+    // the collection menu open.
+    void queueGalleryStates();
     void save(const QString &name, const QPixmap &pixmap);
     QPixmap grabWindowArea() const;
 

@@ -177,8 +177,9 @@ void GalleryViewTest::toolbarTextsFollowTheState()
     QCOMPARE(filter->text(), QStringLiteral("(2)"));
     QCOMPARE(filter->toolTip(), QStringLiteral("Filters active (2)"));
     QCOMPARE(filter->accessibleName(), QStringLiteral("Filter gallery, 2 active filters"));
-    QCOMPARE(screen.find<QToolButton>("minimumRating3")->text(), QStringLiteral("★"));
-    QCOMPARE(screen.find<QToolButton>("minimumRating4")->text(), QStringLiteral("☆"));
+    QVERIFY(screen.find<QToolButton>("minimumRating3")->property("filled").toBool());
+    QVERIFY(!screen.find<QToolButton>("minimumRating4")->property("filled").toBool());
+    QVERIFY(!screen.find<QToolButton>("minimumRating0")->isChecked());
     QVERIFY(clearAll->isVisible());
     QTest::keyClicks(search, "x");
     QTest::mouseClick(clearAll, Qt::LeftButton);

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "gallery/GalleryModels.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPalette>
+#include <QPixmap>
+#include <QRect>
+
+// Draws the still parts of a gallery tile (image, badges, text lines) and of a list row into
+// pixmaps, so that a repaint while scrolling is a copy: no text layout, scaling or clipping.
+// The delegate keeps the pixmaps and adds what moves (shadow, hover scale, selection).
+namespace GalleryTileRendering {
+
+constexpr int cornerRadius = 10;
+constexpr int badgeSize = 24;
+constexpr int listImageSide = 60;
+
+// Where the picture of an item stands: decoded, still being decoded, or unreadable.
+struct Picture
+{
+    enum class State { Ready, Loading, Failed };
+    State state = State::Loading;
+    QImage image;
+};
+
+struct Look
+{
+    QPalette palette;
+    QFont font;
+    qreal devicePixelRatio = 1;
+};
+
+// The caption font (model, size, time) for a body font.
+QFont smallFont(const QFont &font);
+// The text lines under a tile's image, with their padding.
+int textBlockHeight(const QFont &font);
+// The image's frame in a card of this width: a square framed to 200-280 points high.
+int imageHeight(int cardWidth);
+int cardHeight(int cardWidth, const QFont &font);
+QRect imageRect(const QRect &card);
+QRect favoriteBadgeRect(const QRect &image);
+QRect ratingBadgeRect(const QRect &image);
+
+// The card (of the given logical size) and the list row, on a transparent background.
+QPixmap card(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look,
+             const QString &relativeTime);
+QPixmap row(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look,
+            const QString &relativeTime);
+
+// A key that changes whenever what card() or row() would draw changes.
+QString renderKey(char kind, const ArtworkItem &item, const Picture &picture, QSize size, const Look &look,
+                  const QString &relativeTime);
+
+} // namespace GalleryTileRendering
