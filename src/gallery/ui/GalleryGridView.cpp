@@ -23,8 +23,13 @@ GalleryGridView::GalleryGridView(ImageCache &cache, GalleryTileDelegate &delegat
     connect(&delegate, &GalleryTileDelegate::repaintNeeded, this, [this](const QModelIndex &index) {
         viewport()->update(visualRect(index).adjusted(-12, -12, 12, 12));
     });
-    // A picture that lands (or fails) repaints the cells on screen that show it, not all of them.
+    connect(&delegate, &GalleryTileDelegate::stillReady, this, [this](const QModelIndex &index) {
+        if (visualRect(index).intersects(viewport()->rect()))
+            repaintWhole();
+    });
+    // A picture that lands (or fails) repaints the view when a cell on screen shows it.
     connect(&cache, &ImageCache::imageReady, this, &GalleryGridView::repaintPicture);
+    connect(&cache, &ImageCache::imageReady, this, &GalleryGridView::scheduleChecks);
     connect(&cache, &ImageCache::imageFailed, this, &GalleryGridView::repaintPicture);
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &GalleryGridView::scheduleChecks);
     setGridMode(true);
@@ -97,9 +102,20 @@ void GalleryGridView::repaintPicture(const QString &key)
     const int last = std::min(model()->rowCount() - 1, first + (area.height() / lineHeight + 2) * perLine);
     for (int row = std::max(0, first); row <= last; ++row) {
         const QModelIndex index = model()->index(row, 0);
-        if (m_delegate.pictureKey(index.data(GalleryItemModel::ImagePathRole).toString()) == key)
-            viewport()->update(visualRect(index));
+        if (m_delegate.pictureKey(index.data(GalleryItemModel::ImagePathRole).toString()) == key) {
+            repaintWhole();
+            return;
+        }
     }
+}
+
+void GalleryGridView::repaintWhole()
+{
+    // The whole viewport rather than the tiles that changed: with a rectangular paint region Qt
+    // copies the tiles' images directly, while with a region of several rectangles it blends
+    // them span by span on its own worker threads and waits for them, which takes longer than
+    // copying every visible tile.
+    viewport()->update();
 }
 
 void GalleryGridView::changeEvent(QEvent *event)
@@ -187,6 +203,17 @@ void GalleryGridView::runChecks()
         wanted.insert(m_grid ? thumbnailCacheKey(path, GalleryTileDelegate::thumbnailMaxSize) : path);
     }
     m_cache.retainRequests(wanted);
+    // Tiles about to scroll into view are drawn ahead. Requests are served newest first, so
+    // the rows nearest the top of the range go last.
+    if (isVisible()) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        for (int row = last; row >= first; --row) {
+            const QModelIndex index = model()->index(row, 0);
+            option.rect = visualRect(index);
+            m_delegate.prefetch(option, index);
+        }
+    }
     if (isVisible() && isScrolledToEnd())
         emit scrolledToEnd();
 }

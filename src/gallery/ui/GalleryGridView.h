@@ -44,6 +44,7 @@ private:
     int layoutWidth() const;
     void layoutTiles();
     void repaintPicture(const QString &key);
+    void repaintWhole();
     void scheduleChecks();
     void runChecks();
 

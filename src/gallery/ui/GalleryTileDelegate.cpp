@@ -4,11 +4,13 @@
 #include "gallery/ImageCache.h"
 #include "gallery/ImageDecoding.h"
 #include "shell/Theme.h"
+#include "shell/ui/Icons.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmapCache>
 #include <QToolTip>
 
@@ -66,6 +68,7 @@ const ArtworkItem &itemOf(const QModelIndex &index, ArtworkItem &fallback)
 GalleryTileDelegate::GalleryTileDelegate(ImageCache &cache, QObject *parent)
     : QStyledItemDelegate(parent), m_cache(cache)
 {
+    connect(&m_renderer, &GalleryTileRenderer::ready, this, &GalleryTileDelegate::stillReady);
     m_hoverAnimation.setDuration(150);
     m_hoverAnimation.setEasingCurve(QEasingCurve::OutCubic);
     m_hoverAnimation.setStartValue(0.0);
@@ -152,7 +155,7 @@ QString GalleryTileDelegate::pictureKey(const QString &path) const
     return m_mode == Mode::Grid ? thumbnailCacheKey(path, thumbnailMaxSize) : path;
 }
 
-Rendering::Picture GalleryTileDelegate::pictureFor(const QString &path) const
+Rendering::Picture GalleryTileDelegate::pictureFor(const QString &path, bool request) const
 {
     const bool thumbnail = m_mode == Mode::Grid;
     Rendering::Picture picture;
@@ -163,6 +166,8 @@ Rendering::Picture GalleryTileDelegate::pictureFor(const QString &path) const
         picture.state = Rendering::Picture::State::Failed;
     } else {
         picture.state = Rendering::Picture::State::Loading;
+        if (!request)
+            return picture;
         if (thumbnail)
             m_cache.requestThumbnail(path, thumbnailMaxSize);
         else
@@ -171,19 +176,78 @@ Rendering::Picture GalleryTileDelegate::pictureFor(const QString &path) const
     return picture;
 }
 
-QPixmap GalleryTileDelegate::rendered(char kind, const ArtworkItem &item, QSize size, const QStyleOptionViewItem &option,
-                                      qreal devicePixelRatio) const
+const Rendering::Look &GalleryTileDelegate::lookFor(const QStyleOptionViewItem &option, qreal dpr) const
 {
-    const Rendering::Picture picture = pictureFor(item.imagePath);
-    const Rendering::Look look{option.palette, option.font, devicePixelRatio};
-    const QString when = relativeTime(item.createdAt, QDateTime::currentDateTimeUtc());
-    const QString key = Rendering::renderKey(kind, item, picture, size, look, when);
-    if (const QPixmap *kept = m_rendered.object(key))
-        return *kept;
-    QPixmap pixmap = kind == 'g' ? Rendering::card(item, picture, size, look, when)
-                                 : Rendering::row(item, picture, size, look, when);
-    const qint64 costKiB = std::max<qint64>(1, qint64(pixmap.width()) * pixmap.height() * 4 / 1024);
-    m_rendered.insert(key, new QPixmap(pixmap), int(costKiB));
+    const QPalette &palette = option.palette;
+    const QColor secondary = palette.color(QPalette::PlaceholderText);
+    const QColor surface = Theme::withOpacity(Theme::studioSurface(), 0.9);
+    if (!m_look.glyphs.isEmpty() && m_look.devicePixelRatio == dpr && m_look.font == option.font
+        && m_look.surface == surface && m_look.palette.color(QPalette::Base) == palette.color(QPalette::Base)
+        && m_look.palette.color(QPalette::Text) == palette.color(QPalette::Text)
+        && m_look.palette.color(QPalette::PlaceholderText) == secondary)
+        return m_look;
+    // Icons are drawn here, on the main thread, for the renderer's threads to copy.
+    const auto glyph = [dpr](const char *name, const QColor &colour, int side) {
+        return Icons::pixmap(QLatin1String(name), colour, side, dpr).toImage();
+    };
+    // Badges sit on a dark pill over the picture whatever the desktop's theme, so they take
+    // the colours meant for dark backgrounds.
+    const auto onDark = [](const char *name) { return Theme::named(QLatin1String(name), Theme::Appearance::Dark); };
+    QList<QImage> glyphs(int(Rendering::Glyph::Count));
+    glyphs[int(Rendering::Glyph::BadgeHeart)] = glyph("heart.fill", onDark("StudioMagenta"), Rendering::badgeGlyphSide);
+    glyphs[int(Rendering::Glyph::BadgeStar)] = glyph("star.fill", onDark("StudioGold"), Rendering::badgeGlyphSide);
+    glyphs[int(Rendering::Glyph::TilePlaceholder)] = glyph("photo", secondary, Rendering::placeholderSide);
+    glyphs[int(Rendering::Glyph::RowPlaceholder)] = glyph("photo", secondary, Rendering::rowPlaceholderSide);
+    glyphs[int(Rendering::Glyph::RowStar)] = glyph("star.fill", Theme::studioGold(), Rendering::rowStarSide);
+    glyphs[int(Rendering::Glyph::RowStarOutline)] = glyph("star", Theme::withOpacity(secondary, 0.6), Rendering::rowStarSide);
+    glyphs[int(Rendering::Glyph::RowHeart)] = glyph("heart.fill", Theme::studioMagenta(), Rendering::badgeGlyphSide);
+    m_look = {palette, option.font, dpr, surface, glyphs};
+    return m_look;
+}
+
+GalleryTileRenderer::Job GalleryTileDelegate::jobFor(const ArtworkItem &item, Rendering::Picture picture, QSize size,
+                                                     const QStyleOptionViewItem &option, qreal dpr) const
+{
+    return {m_mode == Mode::Grid ? 'g' : 'l', item, std::move(picture), size, lookFor(option, dpr),
+            relativeTime(item.createdAt, QDateTime::currentDateTimeUtc())};
+}
+
+QSize GalleryTileDelegate::tileSize(const QRect &cell) const
+{
+    return m_mode == Mode::Grid ? cardRect(cell).size() : cell.adjusted(8, 3, -8, -3).size();
+}
+
+void GalleryTileDelegate::prefetch(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    ArtworkItem fallback;
+    const ArtworkItem &item = itemOf(index, fallback);
+    Rendering::Picture picture = pictureFor(item.imagePath);
+    if (picture.state == Rendering::Picture::State::Loading)
+        return; // drawn once the picture is here, not twice
+    const qreal dpr = option.widget ? option.widget->devicePixelRatioF() : qApp->devicePixelRatio();
+    m_renderer.prepare(jobFor(item, std::move(picture), tileSize(option.rect), option, dpr), index);
+}
+
+// While a tile's image is being drawn: the card's outline and an empty picture.
+static QPixmap skeletonPixmap(QSize size, const QColor &base, const QColor &surface, qreal dpr)
+{
+    const QString key = QStringLiteral("gallery-skeleton:%1x%2:%3:%4@%5")
+                            .arg(size.width()).arg(size.height()).arg(base.rgba()).arg(surface.rgba()).arg(dpr);
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    pixmap = QPixmap(size * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(QPointF(), QSizeF(size)), Rendering::cornerRadius, Rendering::cornerRadius);
+    painter.fillPath(shape, base);
+    painter.setClipPath(shape);
+    painter.fillRect(Rendering::imageRect(QRect(QPoint(), size)), surface);
+    painter.end();
+    QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 
@@ -193,10 +257,14 @@ void GalleryTileDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     const ArtworkItem &item = itemOf(index, fallback);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
+    // The views' painters come with smooth pixmap filtering on. Copies at scale 1 do not need
+    // it, and with it Qt blends every image span by span on its worker threads and waits for
+    // them instead of copying it.
+    painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (m_mode == Mode::Grid)
         paintTile(painter, option, item, index);
     else
-        paintRow(painter, option, item);
+        paintRow(painter, option, item, index);
     painter->restore();
 }
 
@@ -208,6 +276,7 @@ void GalleryTileDelegate::paintTile(QPainter *painter, const QStyleOptionViewIte
     const double hover = hoverProgress(index);
     const double scale = hoverScale(index);
     if (scale != 1.0) {
+        // Only the hovered tile is drawn scaled and filtered; the others are plain copies.
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
         painter->translate(QRectF(card).center());
         painter->scale(scale, scale);
@@ -218,7 +287,12 @@ void GalleryTileDelegate::paintTile(QPainter *painter, const QStyleOptionViewIte
     const QColor shadow = hovered ? Theme::withOpacity(Theme::studioPurple(), 0.30) : QColor(0, 0, 0, int(0.08 * 255));
     painter->drawPixmap(card.topLeft() - QPoint(shadowMargin, shadowMargin),
                         shadowPixmap(card.size(), shadow, hovered ? 8 : 3, hovered ? 4 : 1, dpr));
-    painter->drawPixmap(card.topLeft(), rendered('g', item, card.size(), option, dpr));
+    const QImage still = m_renderer.image(jobFor(item, pictureFor(item.imagePath), card.size(), option, dpr), index);
+    if (!still.isNull())
+        painter->drawImage(card.topLeft(), still);
+    else
+        painter->drawPixmap(card.topLeft(), skeletonPixmap(card.size(), option.palette.color(QPalette::Base),
+                                                           lookFor(option, dpr).surface, dpr));
 
     if (option.state & QStyle::State_Selected) {
         painter->setBrush(Qt::NoBrush);
@@ -227,7 +301,8 @@ void GalleryTileDelegate::paintTile(QPainter *painter, const QStyleOptionViewIte
     }
 }
 
-void GalleryTileDelegate::paintRow(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item) const
+void GalleryTileDelegate::paintRow(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item,
+                                   const QModelIndex &index) const
 {
     const QRect row = option.rect.adjusted(8, 3, -8, -3);
     if (option.state & QStyle::State_Selected) {
@@ -235,7 +310,10 @@ void GalleryTileDelegate::paintRow(QPainter *painter, const QStyleOptionViewItem
         painter->setBrush(Theme::withOpacity(Theme::studioPurple(), 0.16));
         painter->drawRoundedRect(row, 8, 8);
     }
-    painter->drawPixmap(row.topLeft(), rendered('l', item, row.size(), option, painter->device()->devicePixelRatioF()));
+    const qreal dpr = painter->device()->devicePixelRatioF();
+    const QImage still = m_renderer.image(jobFor(item, pictureFor(item.imagePath), row.size(), option, dpr), index);
+    if (!still.isNull())
+        painter->drawImage(row.topLeft(), still);
 }
 
 bool GalleryTileDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "gallery/GalleryModels.h"
+#include "gallery/ui/GalleryTileRenderer.h"
 #include "gallery/ui/GalleryTileRendering.h"
 
-#include <QCache>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 #include <QVariantAnimation>
@@ -13,7 +13,7 @@ class ImageCache;
 // Paints one gallery item: a tile of the grid (thumbnail, badges, prompt, model, size, relative
 // time, hover shadow and scale, the selected outline) or a row of the list. Images come from the
 // cache; a missing one is requested and the view repaints when it lands. The still part of each
-// tile is drawn once into a pixmap and kept while it looks the same.
+// tile is drawn off the main thread and kept while it looks the same; painting copies it.
 class GalleryTileDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -24,8 +24,6 @@ public:
     static constexpr int listRowHeight = 76;
     // Half the gap between tiles: a cell is the card with this margin all round.
     static constexpr int cellMargin = 8;
-    // What the kept pixmaps may cost, in kilobytes.
-    static constexpr int renderedCostLimitKiB = 48 * 1024;
 
     GalleryTileDelegate(ImageCache &cache, QObject *parent = nullptr);
 
@@ -56,17 +54,25 @@ public:
 
     // The cache key of the picture a row shows in the current mode.
     QString pictureKey(const QString &path) const;
+    // Has the tile of a row near the visible area drawn ahead, once its picture is decoded
+    // (option.rect is where the row is laid out).
+    void prefetch(const QStyleOptionViewItem &option, const QModelIndex &index) const;
 
 signals:
     void repaintNeeded(const QModelIndex &index);
+    // The tile's still image has been drawn.
+    void stillReady(const QModelIndex &index);
 
 private:
     void paintTile(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item,
                    const QModelIndex &index) const;
-    void paintRow(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item) const;
-    GalleryTileRendering::Picture pictureFor(const QString &path) const;
-    QPixmap rendered(char kind, const ArtworkItem &item, QSize size, const QStyleOptionViewItem &option,
-                     qreal devicePixelRatio) const;
+    void paintRow(QPainter *painter, const QStyleOptionViewItem &option, const ArtworkItem &item,
+                  const QModelIndex &index) const;
+    GalleryTileRendering::Picture pictureFor(const QString &path, bool request = true) const;
+    const GalleryTileRendering::Look &lookFor(const QStyleOptionViewItem &option, qreal devicePixelRatio) const;
+    GalleryTileRenderer::Job jobFor(const ArtworkItem &item, GalleryTileRendering::Picture picture, QSize size,
+                                    const QStyleOptionViewItem &option, qreal devicePixelRatio) const;
+    QSize tileSize(const QRect &cell) const;
 
     ImageCache &m_cache;
     Mode m_mode = Mode::Grid;
@@ -75,5 +81,6 @@ private:
     QPersistentModelIndex m_hovered;
     QPersistentModelIndex m_leaving;
     QVariantAnimation m_hoverAnimation;
-    mutable QCache<QString, QPixmap> m_rendered{renderedCostLimitKiB};
+    mutable GalleryTileRenderer m_renderer;
+    mutable GalleryTileRendering::Look m_look;
 };

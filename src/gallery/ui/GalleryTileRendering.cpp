@@ -1,8 +1,5 @@
 #include "gallery/ui/GalleryTileRendering.h"
 
-#include "shell/Theme.h"
-#include "shell/ui/Icons.h"
-
 #include <QPainter>
 #include <QPainterPath>
 
@@ -16,63 +13,69 @@ constexpr int textBottom = 10;
 constexpr int lineGap = 3;
 
 QColor secondary(const QPalette &palette) { return palette.color(QPalette::PlaceholderText); }
-// Badges sit on a dark pill over the picture whatever the desktop's theme, so they take the
-// colours meant for dark backgrounds.
-QColor onDark(const char *name) { return Theme::named(QLatin1String(name), Theme::Appearance::Dark); }
 
-QPixmap blank(QSize size, qreal dpr)
+QImage blank(QSize size, qreal dpr)
 {
-    QPixmap pixmap(size * dpr);
-    pixmap.setDevicePixelRatio(dpr);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
+    QImage image(size * dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    return image;
 }
 
-// Scaled to cover the rectangle, centred, the overflow cut by the clip.
-void drawCovering(QPainter &painter, const QRectF &target, const QImage &image)
+void drawGlyph(QPainter &painter, const QRect &where, const Look &look, Glyph glyph)
 {
-    const QSizeF covered = QSizeF(image.size()).scaled(target.size(), Qt::KeepAspectRatioByExpanding);
-    QRectF placed(QPointF(), covered);
-    placed.moveCenter(target.center());
-    painter.drawImage(placed, image);
+    painter.drawImage(QRectF(where), look.glyphs[int(glyph)]);
 }
 
-void drawPicture(QPainter &painter, const QRect &frame, const Picture &picture, const QPalette &palette,
-                 int iconSide, qreal dpr)
+// The centred part of the image with the frame's shape, which scaled covers the frame.
+QRectF coveringSource(QSizeF image, QSizeF frame)
 {
+    const QSizeF source = frame.scaled(image, Qt::KeepAspectRatio);
+    return {QPointF((image.width() - source.width()) / 2, (image.height() - source.height()) / 2), source};
+}
+
+void drawPicture(QPainter &painter, const QRect &frame, const Picture &picture, const Look &look, Glyph placeholder,
+                 int iconSide)
+{
+    const qreal dpr = look.devicePixelRatio;
     if (picture.state == Picture::State::Ready) {
-        // Scaled once to the device pixels of the frame, so the copy below is not resampled again.
-        const QSize pixels = (QSizeF(frame.size()) * dpr).toSize();
-        const QImage scaled = picture.image.scaled(pixels, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-        QImage cropped = scaled.copy(QRect(QPoint((scaled.width() - pixels.width()) / 2,
-                                                  (scaled.height() - pixels.height()) / 2),
-                                           pixels));
-        cropped.setDevicePixelRatio(dpr);
-        drawCovering(painter, frame, cropped);
+        const QRectF source = coveringSource(picture.image.size(), frame.size());
+        const double factor = frame.width() * dpr / source.width();
+        if (factor >= 0.5) {
+            // Bilinear filtering is sharp enough down to half size, and far cheaper than an
+            // area-averaging scale (thumbnails of 256 go into tiles of 200-280).
+            painter.drawImage(QRectF(frame), picture.image, source);
+        } else {
+            // A whole image into a small frame (list rows): averaged, or it would alias.
+            const QImage scaled = picture.image.copy(source.toAlignedRect())
+                                      .scaled((QSizeF(frame.size()) * dpr).toSize(), Qt::IgnoreAspectRatio,
+                                              Qt::SmoothTransformation);
+            painter.drawImage(QRectF(frame), scaled);
+        }
         return;
     }
-    painter.fillRect(frame, Theme::withOpacity(Theme::studioSurface(), 0.9));
+    painter.fillRect(frame, look.surface);
     if (picture.state == Picture::State::Failed) {
         const QRect icon(frame.center() - QPoint(iconSide / 2, iconSide / 2), QSize(iconSide, iconSide));
-        painter.drawPixmap(icon, Icons::pixmap(QStringLiteral("photo"), secondary(palette), iconSide, dpr));
+        drawGlyph(painter, icon, look, placeholder);
     }
 }
 
-void drawBadges(QPainter &painter, const QRect &image, const ArtworkItem &item, const QFont &font, qreal dpr)
+void drawBadges(QPainter &painter, const QRect &image, const ArtworkItem &item, const Look &look)
 {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 120));
     if (item.favorite) {
         const QRect badge = favoriteBadgeRect(image);
         painter.drawEllipse(badge);
-        painter.drawPixmap(badge.adjusted(5, 5, -5, -5), Icons::pixmap(QStringLiteral("heart.fill"), onDark("StudioMagenta"), 14, dpr));
+        drawGlyph(painter, badge.adjusted(5, 5, -5, -5), look, Glyph::BadgeHeart);
     }
     if (item.rating > 0) {
         const QRect badge = ratingBadgeRect(image);
         painter.drawRoundedRect(badge, badgeSize / 2.0, badgeSize / 2.0);
         const QRect star(badge.left() + 7, badge.top() + 5, 14, 14);
-        painter.drawPixmap(star, Icons::pixmap(QStringLiteral("star.fill"), onDark("StudioGold"), 14, dpr));
-        QFont bold = font;
+        drawGlyph(painter, star, look, Glyph::BadgeStar);
+        QFont bold = smallFont(look.font);
         bold.setBold(true);
         painter.setFont(bold);
         painter.setPen(Qt::white);
@@ -111,9 +114,9 @@ QRect ratingBadgeRect(const QRect &image)
     return {image.right() - 8 - 2 * badgeSize + 2, image.top() + 8, 2 * badgeSize, badgeSize};
 }
 
-QPixmap card(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look, const QString &relativeTime)
+QImage card(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look, const QString &relativeTime)
 {
-    QPixmap pixmap = blank(size, look.devicePixelRatio);
+    QImage pixmap = blank(size, look.devicePixelRatio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -126,9 +129,9 @@ QPixmap card(const ArtworkItem &item, const Picture &picture, QSize size, const 
     painter.save();
     painter.setClipPath(shape); // the card's top corners, square where the text begins
     painter.setClipRect(image, Qt::IntersectClip);
-    drawPicture(painter, image, picture, look.palette, 48, look.devicePixelRatio);
+    drawPicture(painter, image, picture, look, Glyph::TilePlaceholder, placeholderSide);
     painter.restore();
-    drawBadges(painter, image, item, smallFont(look.font), look.devicePixelRatio);
+    drawBadges(painter, image, item, look);
 
     const int left = textPadding, width = size.width() - 2 * textPadding;
     const QFontMetrics body(look.font);
@@ -148,10 +151,9 @@ QPixmap card(const ArtworkItem &item, const Picture &picture, QSize size, const 
     return pixmap;
 }
 
-QPixmap row(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look, const QString &relativeTime)
+QImage row(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look, const QString &relativeTime)
 {
-    const qreal dpr = look.devicePixelRatio;
-    QPixmap pixmap = blank(size, dpr);
+    QImage pixmap = blank(size, look.devicePixelRatio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -161,7 +163,7 @@ QPixmap row(const ArtworkItem &item, const Picture &picture, QSize size, const L
     QPainterPath clip;
     clip.addRoundedRect(QRectF(image), 8, 8);
     painter.setClipPath(clip);
-    drawPicture(painter, image, picture, look.palette, 28, dpr);
+    drawPicture(painter, image, picture, look, Glyph::RowPlaceholder, rowPlaceholderSide);
     painter.restore();
 
     const QFontMetrics body(look.font);
@@ -179,13 +181,9 @@ QPixmap row(const ArtworkItem &item, const Picture &picture, QSize size, const L
     painter.setPen(look.palette.color(QPalette::Text));
     painter.drawText(left, y + body.ascent(), body.elidedText(item.prompt, Qt::ElideRight, width));
     y += body.height() + 4;
-    const QColor gold = Theme::studioGold();
-    for (int n = 1; n <= 5; ++n) {
-        const bool filled = n <= item.rating;
-        painter.drawPixmap(QRect(left + (n - 1) * 15, y, 13, 13),
-                           Icons::pixmap(filled ? QStringLiteral("star.fill") : QStringLiteral("star"),
-                                         filled ? gold : Theme::withOpacity(secondary(look.palette), 0.6), 13, dpr));
-    }
+    for (int n = 1; n <= 5; ++n)
+        drawGlyph(painter, QRect(left + (n - 1) * 15, y, rowStarSide, rowStarSide), look,
+                  n <= item.rating ? Glyph::RowStar : Glyph::RowStarOutline);
     y += 14 + 4;
     painter.setFont(small);
     painter.setPen(secondary(look.palette));
@@ -197,7 +195,7 @@ QPixmap row(const ArtworkItem &item, const Picture &picture, QSize size, const L
     if (item.favorite) {
         const QRect heart(trailing.right() - smallMetrics.horizontalAdvance(time) - 8 - 14,
                           (size.height() - 14) / 2, 14, 14);
-        painter.drawPixmap(heart, Icons::pixmap(QStringLiteral("heart.fill"), Theme::studioMagenta(), 14, dpr));
+        drawGlyph(painter, heart, look, Glyph::RowHeart);
     }
     return pixmap;
 }
@@ -216,7 +214,8 @@ QString renderKey(char kind, const ArtworkItem &item, const Picture &picture, QS
                .arg(item.rating)
                .arg(item.favorite ? 1 : 0)
                .arg(palette.color(QPalette::Base).rgba() ^ (quint64(palette.color(QPalette::Text).rgba()) << 32))
-           + QString::number(palette.color(QPalette::PlaceholderText).rgba(), 16) + u':' + look.font.key() + u':' + relativeTime + u':' + item.id + u':' + item.imagePath + u':'
+           + QString::number(palette.color(QPalette::PlaceholderText).rgba(), 16) + u':'
+           + QString::number(look.surface.rgba(), 16) + u':' + look.font.key() + u':' + relativeTime + u':' + item.id + u':' + item.imagePath + u':'
            + QString::number(item.width) + u'x' + QString::number(item.height) + u':' + item.model + u':'
            + item.prompt;
 }

@@ -5,17 +5,23 @@
 #include <QFont>
 #include <QImage>
 #include <QPalette>
-#include <QPixmap>
+#include <QList>
 #include <QRect>
 
 // Draws the still parts of a gallery tile (image, badges, text lines) and of a list row into
-// pixmaps, so that a repaint while scrolling is a copy: no text layout, scaling or clipping.
-// The delegate keeps the pixmaps and adds what moves (shadow, hover scale, selection).
+// images, so that a repaint while scrolling is a copy: no text layout, scaling or clipping.
+// It runs on worker threads, so everything it draws with comes in the Look, prepared on the
+// main thread (icons need the GUI thread). The delegate adds what moves (shadow, hover scale,
+// selection).
 namespace GalleryTileRendering {
 
 constexpr int cornerRadius = 10;
 constexpr int badgeSize = 24;
 constexpr int listImageSide = 60;
+constexpr int badgeGlyphSide = 14;
+constexpr int placeholderSide = 48;
+constexpr int rowPlaceholderSide = 28;
+constexpr int rowStarSide = 13;
 
 // Where the picture of an item stands: decoded, still being decoded, or unreadable.
 struct Picture
@@ -25,11 +31,15 @@ struct Picture
     QImage image;
 };
 
+enum class Glyph { BadgeHeart, BadgeStar, TilePlaceholder, RowPlaceholder, RowStar, RowStarOutline, RowHeart, Count };
+
 struct Look
 {
     QPalette palette;
     QFont font;
     qreal devicePixelRatio = 1;
+    QColor surface;           // behind a picture still loading
+    QList<QImage> glyphs;     // by Glyph, drawn at their sizes for the pixel ratio
 };
 
 // The caption font (model, size, time) for a body font.
@@ -44,9 +54,9 @@ QRect favoriteBadgeRect(const QRect &image);
 QRect ratingBadgeRect(const QRect &image);
 
 // The card (of the given logical size) and the list row, on a transparent background.
-QPixmap card(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look,
+QImage card(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look,
              const QString &relativeTime);
-QPixmap row(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look,
+QImage row(const ArtworkItem &item, const Picture &picture, QSize size, const Look &look,
             const QString &relativeTime);
 
 // A key that changes whenever what card() or row() would draw changes.

@@ -77,6 +77,8 @@ private slots:
     void viewModeAndSortAreSavedPerWindow_data();
     void viewModeAndSortAreSavedPerWindow();
     void hintStaysDismissed();
+    void gridTilesFillTheRow_data();
+    void gridTilesFillTheRow();
     void scrollingToTheEndLoadsTheNextPage();
     void revealItemSelectsIt();
     void reducedMotionKeepsTheTileStill();
@@ -295,6 +297,43 @@ void GalleryViewTest::hintStaysDismissed()
     again.show();
     QVERIFY(!again.find<QWidget>("galleryHint")->isVisible());
     QVERIFY(QSettings().value("hasSeenGalleryHint").toBool());
+}
+
+void GalleryViewTest::gridTilesFillTheRow_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("columns");
+    QTest::newRow("700 wide") << 700 << 3;
+    QTest::newRow("1000 wide") << 1000 << 4;
+    QTest::newRow("1200 wide") << 1200 << 5;
+    QTest::newRow("1920 wide") << 1920 << 8;
+}
+
+void GalleryViewTest::gridTilesFillTheRow()
+{
+    QFETCH(int, width);
+    QFETCH(int, columns);
+    Screen screen;
+    screen.backend.fake.addReply("get_gallery", page(itemRange(0, 40), 40));
+    screen.show();
+    screen.view->resize(width, 700);
+    auto *grid = screen.find<GalleryGridView>("galleryItems");
+    QTRY_COMPARE(grid->columnCount(), columns);
+    QCoreApplication::processEvents();
+    grid->doItemsLayout();
+
+    // The first row holds exactly that many tiles, the next one starts a new row.
+    const QRect first = grid->visualRect(grid->model()->index(0, 0));
+    const QRect last = grid->visualRect(grid->model()->index(columns - 1, 0));
+    QCOMPARE(last.top(), first.top());
+    QVERIFY(grid->visualRect(grid->model()->index(columns, 0)).top() > first.top());
+    const int tile = GalleryTileDelegate::cardRect(first).width();
+    QVERIFY2(tile >= GalleryGridView::minTile && tile <= GalleryGridView::maxTile, qPrintable(QString::number(tile)));
+    // Tiles stretch to the row: what is left over on the right is less than one more gap per
+    // column, unless they are already at their widest.
+    const int spare = grid->viewport()->width() - last.right();
+    if (tile < GalleryGridView::maxTile)
+        QVERIFY2(spare < GalleryGridView::gap + columns + 20, qPrintable(QString::number(spare)));
 }
 
 void GalleryViewTest::scrollingToTheEndLoadsTheNextPage()
