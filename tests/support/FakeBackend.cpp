@@ -7,8 +7,6 @@
 
 FakeBackend::FakeBackend() = default;
 
-void FakeBackend::setScript(const JSONValue &script) { m_script = script; }
-
 void FakeBackend::addRule(const QString &method, const JSONArray &actions, bool repeat)
 {
     m_rules.emplace_back(JSONObject{{"method", method}, {"actions", actions}, {"repeat", repeat}});
@@ -34,7 +32,7 @@ void FakeBackend::writeScript() const
     QFile file(m_dir.filePath("script.json"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write the fake backend's script");
-    const JSONValue script = m_script.value_or(JSONObject{{"on_start", m_onStart}, {"rules", m_rules}});
+    const JSONValue script = JSONObject{{"on_start", m_onStart}, {"rules", m_rules}};
     file.write(script.encode());
 }
 

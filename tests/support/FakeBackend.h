@@ -13,9 +13,7 @@ class FakeBackend
 public:
     FakeBackend();
 
-    // The whole script: {"on_start": [...], "rules": [...]} (see the fake's module docstring).
-    void setScript(const JSONValue &script);
-    // Shorthand: one rule per call, taken in order.
+    // One rule per call, taken in order (see the fake's module docstring).
     void addRule(const QString &method, const JSONArray &actions, bool repeat = false);
     void addReply(const QString &method, const JSONValue &result);
     void addError(const QString &method, qint64 code, const QString &message);
@@ -40,7 +38,6 @@ private:
     QTemporaryDir m_dir;
     JSONArray m_onStart;
     JSONArray m_rules;
-    std::optional<JSONValue> m_script;
 };
 
 // Captures log entries while alive.
