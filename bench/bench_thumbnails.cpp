@@ -5,6 +5,7 @@
 
 #include "gallery/ImageCache.h"
 #include "gallery/ImageDecoding.h"
+#include "platform/AllocatorTuning.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -53,6 +54,7 @@ QImage makeImage(int side, int seed)
 
 int main(int argc, char **argv)
 {
+    giveLargeBlocksTheirOwnMappings(); // as the application does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QTemporaryDir dir;

@@ -1,5 +1,6 @@
 #include "backend/BackendViewModel.h"
 #include "backend/Log.h"
+#include "platform/AllocatorTuning.h"
 #include "platform/ApplicationService.h"
 #include "platform/CommandLine.h"
 #include "shell/AppNotifier.h"
@@ -63,6 +64,7 @@ int main(int argc, char *argv[])
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    giveLargeBlocksTheirOwnMappings();
 
     QCoreApplication::setOrganizationName(QStringLiteral("Pictavia"));
     QCoreApplication::setApplicationName(QStringLiteral("Pictavia"));
