@@ -4,6 +4,7 @@
 #include "gallery/ImageCache.h"
 #include "gallery/ImageDecoding.h"
 #include "gallery/ui/GalleryTileDelegate.h"
+#include "shell/ui/FlatScrollBarStyle.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -18,6 +19,8 @@ GalleryGridView::GalleryGridView(ImageCache &cache, GalleryTileDelegate &delegat
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalScrollBar()->setSingleStep(24);
+    for (QScrollBar *bar : {verticalScrollBar(), horizontalScrollBar()})
+        bar->setStyle(FlatScrollBarStyle::shared());
     setFrameShape(QFrame::NoFrame);
     setViewportMargins(padding - gap / 2, padding - gap / 2, padding - gap / 2, padding - gap / 2);
     connect(&delegate, &GalleryTileDelegate::repaintNeeded, this, [this](const QModelIndex &index) {
@@ -55,6 +58,7 @@ void GalleryGridView::setGridMode(bool grid)
     }
     // Cards stand out on the window colour; list rows sit on the base colour as lists do.
     viewport()->setBackgroundRole(grid ? QPalette::Window : QPalette::Base);
+    verticalScrollBar()->setBackgroundRole(viewport()->backgroundRole());
     setSelectionRectVisible(false);
     layoutTiles();
     scheduleChecks();
