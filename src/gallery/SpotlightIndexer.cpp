@@ -59,7 +59,7 @@ void SpotlightIndexer::indexItems(const QList<ArtworkItem> &items)
     for (const ArtworkItem &item : items)
         pending.append({searchableItem(item), item.imagePath});
     const int count = int(pending.size());
-    QtConcurrent::run(&m_worker, [database = m_database, pending, self = QPointer(this), count]() mutable {
+    m_worker.start([database = m_database, pending, self = QPointer(this), count]() mutable {
         QList<SearchableItem> searchable;
         searchable.reserve(pending.size());
         for (auto &[item, imagePath] : pending) {
