@@ -11,7 +11,8 @@ ExportAccessoryContentView::ExportAccessoryContentView(ExportAccessoryModel *mod
     : QWidget(parent), m_model(model)
 {
     setObjectName(QStringLiteral("exportAccessory"));
-    setMinimumSize(300, 80);
+    setFixedWidth(300);
+    setMinimumHeight(80);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 

@@ -30,7 +30,7 @@ QFileDialog *createSavePanel(QWidget *parent, const QString &defaultName, Export
     *model = new ExportAccessoryModel(panel);
     auto *accessory = new ExportAccessoryContentView(*model, panel);
     if (auto *grid = qobject_cast<QGridLayout *>(panel->layout()))
-        grid->addWidget(accessory, grid->rowCount(), 0, 1, grid->columnCount());
+        grid->addWidget(accessory, grid->rowCount(), 0, 1, grid->columnCount(), Qt::AlignLeft);
     else
         panel->layout()->addWidget(accessory);
     return panel;
