@@ -4,6 +4,7 @@
 #include "gallery/ImageCache.h"
 #include "gallery/ui/GalleryFilterPopover.h"
 #include "gallery/ui/GalleryGridView.h"
+#include "gallery/ui/GalleryPreviewPresenter.h"
 #include "gallery/ui/GalleryTileDelegate.h"
 #include "shell/Theme.h"
 #include "shell/ui/Icons.h"
@@ -62,6 +63,7 @@ GalleryView::GalleryView(BackendViewModel &backend, ImageCache &cache, const QSt
       m_model(m_store)
 {
     setObjectName(QStringLiteral("galleryView"));
+    m_previews = new GalleryPreviewPresenter(m_store, m_backend, m_cache, *this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -374,6 +376,11 @@ void GalleryView::buildContent()
     m_grid->setModel(&m_model);
     content->addWidget(m_grid, 1);
     connect(m_grid, &GalleryGridView::scrolledToEnd, this, &GalleryView::checkPaging);
+    // Double click or Enter on an item opens its preview; in selection mode a click selects.
+    connect(m_grid, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
+        if (!m_selectionMode && index.isValid())
+            openPreview(m_model.itemAt(index.row()).id);
+    });
 
     m_loadingMore = new QWidget(m_contentPage);
     m_loadingMore->setObjectName(QStringLiteral("loadingMoreRow"));
@@ -618,6 +625,14 @@ void GalleryView::search(const QString &text)
 {
     m_search->setText(text);
 }
+
+bool GalleryView::openPreview(const QString &id)
+{
+    m_previews->setReduceMotion(m_delegate->reducedMotion());
+    return m_previews->open(id);
+}
+
+void GalleryView::setSheetPresenter(SheetPresenter *sheets) { m_previews->setSheetPresenter(sheets); }
 
 bool GalleryView::revealItem(const QString &id)
 {

@@ -9,6 +9,7 @@
 class BackendViewModel;
 class GalleryFilterPopover;
 class GalleryGridView;
+class GalleryPreviewPresenter;
 class GalleryTileDelegate;
 class ImageCache;
 class QComboBox;
@@ -19,6 +20,7 @@ class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
+class SheetPresenter;
 
 // The Gallery tab: a toolbar to search, sort, switch grid and list, filter and pick a
 // collection, over the loading state, the empty state, or the hint banner and the items. It
@@ -43,6 +45,11 @@ public:
     // Selects the item and scrolls to it, clearing the search and filters when they hide it.
     // False when the item is not loaded.
     bool revealItem(const QString &id);
+    // Opens the large preview of a loaded item as a sheet; false when it is not loaded.
+    bool openPreview(const QString &id);
+    GalleryPreviewPresenter &previews() { return *m_previews; }
+    // Sheets go through the app's presenter once it is given, so they queue behind its own.
+    void setSheetPresenter(SheetPresenter *sheets);
 
 public slots:
     void refresh();
@@ -108,4 +115,5 @@ private:
     GalleryTileDelegate *m_delegate = nullptr;
     GalleryGridView *m_grid = nullptr;
     QWidget *m_loadingMore = nullptr;
+    GalleryPreviewPresenter *m_previews = nullptr;
 };

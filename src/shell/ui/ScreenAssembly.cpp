@@ -8,6 +8,7 @@
 #include "shell/PreferenceKeys.h"
 #include "shell/ui/ContentView.h"
 #include "shell/ui/PictaviaApp.h"
+#include "shell/ui/SheetPresenter.h"
 
 #include <QDBusConnection>
 
@@ -16,6 +17,7 @@ ScreenAssembly::ScreenAssembly(PictaviaApp &app, BackendViewModel &backend, AppN
 {
     m_gallery = new GalleryView(backend, ImageCache::shared(), QString::fromLatin1(PreferenceKeys::mainWindowGroup));
     app.content().setTabContent(AppNotifier::GalleryTab, m_gallery);
+    m_gallery->setSheetPresenter(&app.sheets());
 
     QObject::connect(m_gallery, &GalleryView::switchTabRequested, &notifier,
                      [&notifier](int tab) { emit notifier.switchTab(tab); });
@@ -34,11 +36,12 @@ bool ScreenAssembly::serveDesktopSearch()
         m_search.reset();
         return false;
     }
-    // A chosen result opens Pictavia on that item in the gallery.
+    // A chosen result opens Pictavia on that item's preview, over the item shown in the gallery.
     QObject::connect(m_search.get(), &SearchProviderService::openItemRequested, m_gallery, [this](const QString &id) {
         emit m_notifier.switchTab(int(AppNotifier::GalleryTab));
-        m_gallery->revealItem(id);
         m_app.raiseWindow();
+        if (m_gallery->revealItem(id))
+            m_gallery->openPreview(id);
     });
     QObject::connect(m_search.get(), &SearchProviderService::searchRequested, m_gallery, [this](const QString &text) {
         emit m_notifier.switchTab(int(AppNotifier::GalleryTab));

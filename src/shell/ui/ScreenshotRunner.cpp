@@ -8,7 +8,9 @@
 #include "PictaviaApp.h"
 #include "ToastView.h"
 #include "backend/Log.h"
+#include "gallery/ui/GalleryPreviewPresenter.h"
 #include "gallery/ui/GalleryView.h"
+#include "gallery/ui/ImagePreviewView.h"
 #include "shell/AppNotifier.h"
 #include "shell/BackendControl.h"
 #include "shell/ToastManager.h"
@@ -126,6 +128,16 @@ void ScreenshotRunner::queueGalleryStates()
     then(400, [gallery, shot] {
         shot("gallery-collection-menu");
         gallery->findChild<QToolButton *>(QStringLiteral("collectionMenu"))->menu()->hide();
+        if (gallery->itemModel().rowCount() > 0)
+            gallery->openPreview(gallery->itemModel().itemAt(0).id);
+    });
+    // The preview decodes the whole image before it shows it.
+    then(1200, [this, gallery] {
+        ImagePreviewView *preview = gallery->previews().current();
+        if (!preview)
+            return;
+        save(QStringLiteral("gallery-preview"), preview->window()->grab());
+        emit preview->dismissRequested();
     });
 }
 

@@ -3,7 +3,9 @@
 #include "gallery/ImageCache.h"
 #include "gallery/ui/GalleryGridView.h"
 #include "gallery/ui/GalleryTileDelegate.h"
+#include "gallery/ui/GalleryPreviewPresenter.h"
 #include "gallery/ui/GalleryView.h"
+#include "gallery/ui/ImagePreviewView.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -77,6 +79,7 @@ private slots:
     void viewModeAndSortAreSavedPerWindow_data();
     void viewModeAndSortAreSavedPerWindow();
     void hintStaysDismissed();
+    void doubleClickOpensThePreview();
     void gridTilesFillTheRow_data();
     void gridTilesFillTheRow();
     void scrollingToTheEndLoadsTheNextPage();
@@ -275,6 +278,27 @@ void GalleryViewTest::viewModeAndSortAreSavedPerWindow()
     QCOMPARE(settings.value("window-1/galleryViewMode").toString(), QStringLiteral("list"));
     QCOMPARE(settings.value("window-1/gallerySortBy").toString(), QStringLiteral("oldest"));
     QVERIFY(!settings.contains("galleryViewMode")); // not an application-wide preference
+}
+
+void GalleryViewTest::doubleClickOpensThePreview()
+{
+    Screen screen;
+    screen.backend.fake.addReply("get_gallery", page({itemJSON("a", "2025-01-01T00:00:00Z"),
+                                                      itemJSON("b", "2024-12-01T00:00:00Z")}, 2));
+    screen.show();
+    auto *grid = screen.find<GalleryGridView>("galleryItems");
+    QTRY_VERIFY(grid->visualRect(screen.view->itemModel().index(1)).isValid());
+    const QPoint second = grid->visualRect(screen.view->itemModel().index(1)).center();
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, second);
+    QTRY_VERIFY(screen.view->previews().current());
+    QCOMPARE(screen.view->previews().current()->item().id, QStringLiteral("b"));
+    QVERIFY(!screen.view->openPreview("b")); // one sheet at a time
+    emit screen.view->previews().current()->dismissRequested();
+    QTRY_VERIFY(!screen.view->previews().current());
+    QVERIFY(!screen.view->openPreview("not-loaded"));
+    QVERIFY(screen.view->openPreview("a"));
 }
 
 void GalleryViewTest::hintStaysDismissed()
