@@ -8,7 +8,6 @@
 #include <QPainterPath>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -53,10 +52,10 @@ void ImageComparisonView::paintEvent(QPaintEvent *)
     rounded.addRoundedRect(bounds, 8, 8);
     painter.setClipPath(rounded);
     painter.fillRect(bounds, Qt::black);
-    painter.drawImage(fitted(m_after), m_after);
+    drawFitted(painter, m_after, m_afterScaled);
     painter.save();
     painter.setClipRect(HorizontalClip{m_position}.path(bounds), Qt::IntersectClip);
-    painter.drawImage(fitted(m_before), m_before);
+    drawFitted(painter, m_before, m_beforeScaled);
     painter.restore();
 
     const QPointF centre(bounds.width() * m_position, bounds.height() / 2);
@@ -75,6 +74,16 @@ void ImageComparisonView::paintEvent(QPaintEvent *)
 
     paintLabel(painter, m_beforeLabel, false);
     paintLabel(painter, m_afterLabel, true);
+}
+
+void ImageComparisonView::drawFitted(QPainter &painter, const QImage &image, ScaledImageCache &cache)
+{
+    // A divider drag repaints at the same size: the images are scaled once, not on every move.
+    const QRectF target = fitted(image);
+    const qreal ratio = devicePixelRatioF();
+    QImage drawn = cache.scaled(image, (target.size() * ratio).toSize());
+    drawn.setDevicePixelRatio(ratio);
+    painter.drawImage(target.topLeft(), drawn);
 }
 
 void ImageComparisonView::paintLabel(QPainter &painter, const QString &text, bool atRight) const

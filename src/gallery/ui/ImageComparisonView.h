@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gallery/ScaledImageCache.h"
+
 #include <QImage>
 #include <QRectF>
 #include <QWidget>
@@ -34,10 +36,13 @@ protected:
 
 private:
     QRectF fitted(const QImage &image) const;
+    void drawFitted(QPainter &painter, const QImage &image, ScaledImageCache &cache);
     void paintLabel(QPainter &painter, const QString &text, bool atRight) const;
 
     QImage m_before;
     QImage m_after;
+    ScaledImageCache m_beforeScaled;
+    ScaledImageCache m_afterScaled;
     QString m_beforeLabel;
     QString m_afterLabel;
     double m_position;

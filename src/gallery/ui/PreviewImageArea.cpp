@@ -42,22 +42,22 @@ void PreviewImageArea::setMissing(const QString &path)
 void PreviewImageArea::zoomIn()
 {
     m_zoom.zoomIn();
-    show(true);
+    applyZoom(true);
 }
 
 void PreviewImageArea::zoomOut()
 {
     m_zoom.zoomOut();
-    show(true);
+    applyZoom(true);
 }
 
 void PreviewImageArea::fit()
 {
     m_zoom.fit();
-    show(true);
+    applyZoom(true);
 }
 
-void PreviewImageArea::show(bool animated)
+void PreviewImageArea::applyZoom(bool animated)
 {
     m_animation.stop();
     if (animated && !m_reduceMotion) {
@@ -97,8 +97,17 @@ void PreviewImageArea::paintEvent(QPaintEvent *)
     const QSizeF shown = fitted * m_shown.zoom;
     const QPointF topLeft(rect().center().x() + 0.5 - shown.width() / 2 + m_shown.offset.width(),
                           rect().center().y() + 0.5 - shown.height() / 2 + m_shown.offset.height());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(topLeft, shown), m_image);
+    const QRectF target(topLeft, shown);
+    if (m_shown.zoom > 1.0) {
+        // Zoomed in, only part of the image shows: scale just that part while painting.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, m_image);
+        return;
+    }
+    // Fitted or smaller, a pan repaints at the same size: scale once, then copy.
+    QImage drawn = m_scaled.scaled(m_image, (target.size() * devicePixelRatioF()).toSize());
+    drawn.setDevicePixelRatio(devicePixelRatioF());
+    painter.drawImage(target.topLeft(), drawn);
 }
 
 void PreviewImageArea::mousePressEvent(QMouseEvent *event)
@@ -118,7 +127,7 @@ void PreviewImageArea::mouseMoveEvent(QMouseEvent *event)
     m_zoom.dragChanged({moved.x(), moved.y()});
     if (m_zoom.dragOffset() != before) {
         setCursor(Qt::ClosedHandCursor);
-        show(false);
+        applyZoom(false);
     }
 }
 
@@ -130,7 +139,7 @@ void PreviewImageArea::mouseReleaseEvent(QMouseEvent *event)
     const QPointF moved = event->position() - m_pressAt;
     m_zoom.dragEnded({moved.x(), moved.y()});
     unsetCursor();
-    show(false);
+    applyZoom(false);
 }
 
 void PreviewImageArea::mouseDoubleClickEvent(QMouseEvent *event)
@@ -139,7 +148,7 @@ void PreviewImageArea::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     m_pressed = false;
     m_zoom.doubleClick();
-    show(true);
+    applyZoom(true);
 }
 
 void PreviewImageArea::wheelEvent(QWheelEvent *event)
@@ -166,7 +175,7 @@ bool PreviewImageArea::event(QEvent *event)
             if (std::abs(m_pinch - m_appliedPinch) >= 0.01) { // ignore the jitter of a resting hand
                 m_appliedPinch = m_pinch;
                 m_zoom.pinch(m_pinch);
-                show(false);
+                applyZoom(false);
             }
             return true;
         default:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gallery/PreviewZoom.h"
+#include "gallery/ScaledImageCache.h"
 
 #include <QImage>
 #include <QVariantAnimation>
@@ -45,7 +46,7 @@ private:
         QSizeF offset;
     };
     // Moves what is painted to the model's state, animated or at once.
-    void show(bool animated);
+    void applyZoom(bool animated);
     View target() const { return {m_zoom.zoom(), m_zoom.totalOffset()}; }
 
     PreviewZoom m_zoom;
@@ -53,6 +54,7 @@ private:
     View m_from;
     QVariantAnimation m_animation;
     QImage m_image;
+    ScaledImageCache m_scaled;
     QString m_missingPath;
     bool m_missing = false;
     bool m_reduceMotion = false;

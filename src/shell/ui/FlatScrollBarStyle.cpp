@@ -21,10 +21,10 @@ QColor mixed(const QColor &from, const QColor &to, double amount)
 FlatScrollBarStyle *FlatScrollBarStyle::shared()
 {
     static QPointer<FlatScrollBarStyle> instance;
-    if (!instance)
+    if (!instance) {
         instance = new FlatScrollBarStyle(static_cast<QStyle *>(nullptr));
-    if (!instance->parent())
         instance->setParent(qApp);
+    }
     return instance;
 }
 

@@ -8,6 +8,7 @@
 #include "shell/ToastManager.h"
 #include "shell/ui/FlowLayout.h"
 
+#include <QCoro/QCoroTask>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -31,7 +32,8 @@ struct Fixture
     ImageCache cache;
     std::unique_ptr<ImagePreviewView> preview;
 
-    explicit Fixture(const JSONArray &extraRules = {})
+    // upscaleReply, when given, is the fake's one answer to upscale_image.
+    explicit Fixture(const JSONObject &upscaleReply = {})
     {
         const QString image = writeImage(dir.filePath("full.png"), 64, 32);
         JSONArray items{itemJSON("full-item-1234", "2025-01-02T00:00:00Z",
@@ -40,18 +42,15 @@ struct Fixture
                         itemJSON("bare", "2025-01-01T00:00:00Z", {{"image_path", dir.filePath("missing.png")}})};
         backend.fake.addReply("get_gallery", pageJSON(items, 2, 0));
         backend.fake.addRule("update_artwork", {JSONObject{{"reply", JSONObject{{"result", JSONObject{}}}}}}, true);
-        for (const JSONValue &rule : extraRules)
-            backend.fake.addRule(*rule.object()->find("method")->string(), *rule.object()->find("actions")->array());
+        if (!upscaleReply.isEmpty())
+            backend.fake.addRule("upscale_image", {JSONObject{{"reply", upscaleReply}}});
         backend.start();
         store.setBackend(&backend.backend);
-        auto refresh = store.refresh();
-        QTest::qWait(0);
+        QCoro::waitFor(store.refresh());
     }
 
     ImagePreviewView &open(const QString &id)
     {
-        if (!QTest::qWaitFor([&] { return store.items().size() == 2; }, 5000))
-            qFatal("the gallery did not load");
         preview = std::make_unique<ImagePreviewView>(store.items().at(store.indexOf(id)), store, backend.backend,
                                                      cache);
         preview->setReduceMotion(true);
@@ -66,11 +65,6 @@ struct Fixture
         return current ? current->message : QString();
     }
 };
-
-JSONObject upscaleRule(const JSONObject &reply)
-{
-    return JSONObject{{"method", "upscale_image"}, {"actions", JSONArray{JSONObject{{"reply", reply}}}}};
-}
 
 } // namespace
 
@@ -190,7 +184,7 @@ void ImagePreviewTest::upscaleShowsTheComparison()
     const QString upscaled = writeImage(out.filePath("up.png"), 128, 64);
     const JSONObject result{{"image_path", upscaled}, {"width", 3000}, {"height", 3000}};
     const JSONObject reply{{"result", result}};
-    Fixture fixture(JSONArray{upscaleRule(reply)});
+    Fixture fixture(reply);
     ImagePreviewView &preview = fixture.open("full-item-1234");
     QTRY_VERIFY(!fixture.cache.cachedImage(preview.item().imagePath).isNull());
     QPushButton *compare = fixture.find<QPushButton>("compareButton");
@@ -220,7 +214,7 @@ void ImagePreviewTest::upscaleFailure()
 {
     const JSONObject error{{"code", -32000}, {"message", "out of memory"}};
     const JSONObject reply{{"error", error}};
-    Fixture fixture(JSONArray{upscaleRule(reply)});
+    Fixture fixture(reply);
     ImagePreviewView &preview = fixture.open("full-item-1234");
     fixture.find<QPushButton>("upscaleButton")->click();
     QTRY_COMPARE(preview.statusMessage().value_or(QString()), QStringLiteral("Upscale failed"));
